@@ -1,0 +1,48 @@
+// End-to-end scenarios: a fresh machine directory per test and the built programs run on it
+// as a user would run them.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+struct RunResult {
+    int status; // the exit status, or -1 when the program could not be run or was killed
+    std::string out;
+    std::string err;
+};
+
+// Where the build put a target: a path below the build tree, e.g. "tools/hostreg/hostreg".
+std::string BuiltProgram(const std::string& relative_path);
+
+class MachineTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The machine directory of this test.
+    const std::string& Machine() const { return machine_; }
+
+    // A host path inside the machine directory, e.g. "drive_c/WINDOWS".
+    std::string HostPath(const std::string& relative) const;
+
+    // Writes a file (creating its directories) and returns its host path.
+    std::string WriteFile(const std::string& relative, const std::string& content) const;
+
+    // Reads a whole file; empty when it does not exist.
+    static std::string ReadFile(const std::string& host_path);
+    static bool FileExists(const std::string& host_path);
+
+    // Runs a program with HOSTWIN_MACHINE set to this machine and the extra environment.
+    RunResult Run(const std::string& program, const std::vector<std::string>& args,
+                  const std::vector<std::pair<std::string, std::string>>& env = {},
+                  const std::string& stdin_text = "") const;
+
+    // Runs the built hostreg tool with the arguments.
+    RunResult Reg(const std::vector<std::string>& args) const;
+
+  private:
+    std::string machine_;
+};
