@@ -4,6 +4,7 @@
 #include "homolset/line_reader.h"
 
 #include <string.h>
+#include <stdint.h>
 #include <time.h>
 
 namespace {

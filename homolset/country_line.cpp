@@ -1,6 +1,8 @@
 #include "homolset/fields.h"
 #include "homolset/line_handlers.h"
 
+#include <stdint.h>
+
 #include <string.h>
 
 namespace {
