@@ -229,8 +229,8 @@ LONG WINAPI RegCreateKeyExA(HKEY key, LPCSTR sub_key, DWORD, LPSTR, DWORD, REGSA
     return OpenOrCreate(key, sub_key, access, true, result, disposition);
 }
 
-// The older forms hand back the same handle for an empty path, as documented, and open with
-// the most rights the caller may have.
+// The older forms open with the most rights the caller may have. RegOpenKeyA hands back the
+// very handle it was given for an empty path, whatever the key.
 LONG WINAPI RegOpenKeyA(HKEY key, LPCSTR sub_key, PHKEY result) {
     HOSTWIN_OPEN_FAULT_POINT("RegOpenKeyA", result);
     if (result != nullptr && IsEmptyPath(sub_key)) {
@@ -240,13 +240,15 @@ LONG WINAPI RegOpenKeyA(HKEY key, LPCSTR sub_key, PHKEY result) {
     return OpenOrCreate(key, sub_key, MAXIMUM_ALLOWED, false, result, nullptr);
 }
 
+// A predefined root with an empty path is handed back as it is, as documented; any other
+// key is opened anew.
 LONG WINAPI RegCreateKeyA(HKEY key, LPCSTR sub_key, PHKEY result) {
     HOSTWIN_OPEN_FAULT_POINT("RegCreateKeyA", result);
-    if (result != nullptr && IsEmptyPath(sub_key)) {
+    if (result != nullptr && IsEmptyPath(sub_key) && IsPredefined(key)) {
         *result = key;
         return ERROR_SUCCESS;
     }
-    return OpenOrCreate(key, sub_key, MAXIMUM_ALLOWED, true, result, nullptr);
+    return OpenOrCreate(key, NameOrDefault(sub_key), MAXIMUM_ALLOWED, true, result, nullptr);
 }
 
 LONG WINAPI RegCloseKey(HKEY key) {
@@ -261,8 +263,8 @@ LONG WINAPI RegCloseKey(HKEY key) {
     return ERROR_SUCCESS;
 }
 
-// Deleting the handle's own key (empty path) needs the DELETE right on that handle; a named
-// subkey is opened for deletion afresh, so the parent's rights do not matter.
+// The key to delete is opened afresh for deletion, so the rights of the handle given do not
+// matter, even for its own key (an empty path).
 LONG WINAPI RegDeleteKeyA(HKEY key, LPCSTR sub_key) {
     HOSTWIN_FAULT_POINT("RegDeleteKeyA");
     if (sub_key == nullptr)
@@ -282,8 +284,6 @@ LONG WINAPI RegDeleteKeyA(HKEY key, LPCSTR sub_key) {
     rc = Walk(id, sub_key, false, &target, &how);
     if (rc != ERROR_SUCCESS)
         return rc;
-    if (target == id && !IsPredefined(key) && (access & DELETE) == 0)
-        return ERROR_ACCESS_DENIED;
     if (target <= 4 /* a predefined root */ || store::HasChildren(target))
         return ERROR_ACCESS_DENIED;
     store::DeleteKeyRow(target);

@@ -154,20 +154,31 @@ void ValueNamesIgnoreCase() {
     RegCloseKey(key);
 }
 
-// Subkeys enumerate by their upper-cased names, whatever order they were created in; so "_"
-// (after "Z" in upper case) comes after the letters. Unsure under Wine for "_".
-void SubkeysInNameOrder() {
-    HKEY key = Fresh("SubkeyOrder");
-    const char* const created[] = {"b", "_under", "C", "a", "B2", "aa"};
-    for (const char* name : created) {
+void CreateSubkeys(HKEY key, const char* const* names, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
         HKEY child = nullptr;
         CHECK_EQ(
-            RegCreateKeyExA(key, name, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
+            RegCreateKeyExA(key, names[i], 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
             ERROR_SUCCESS);
         RegCloseKey(child);
     }
-    const char* const expected[] = {"a", "aa", "b", "B2", "C", "_under"};
-    CheckSubkeys(__LINE__, key, expected, 6);
+}
+
+// Subkeys enumerate in the order of their names without regard to case, whatever order they
+// were made in. Windows compares the upper-cased names, so "_" (after "Z") follows the
+// letters; unsure, as Wine compares lower-cased names and puts it first: a known gap.
+void SubkeysInNameOrder() {
+    HKEY key = Fresh("SubkeyOrder");
+    const char* const letters[] = {"b", "C", "a", "B2", "aa"};
+    CreateSubkeys(key, letters, 5);
+    const char* const in_order[] = {"a", "aa", "b", "B2", "C"};
+    CheckSubkeys(__LINE__, key, in_order, 5);
+    const char* const underscore[] = {"_under"};
+    CreateSubkeys(key, underscore, 1);
+    conformance::BeginKnownGap(conformance::RunningUnderWine());
+    const char* const with_underscore[] = {"a", "aa", "b", "B2", "C", "_under"};
+    CheckSubkeys(__LINE__, key, with_underscore, 6);
+    conformance::EndKnownGap();
     RegCloseKey(key);
 }
 
@@ -232,7 +243,10 @@ void EmptyPathOpensAnew() {
     CHECK_EQ(RegCreateKeyExA(key, "", 0, nullptr, 0, KEY_READ, nullptr, &created, &how),
              ERROR_SUCCESS);
     CHECK(created != nullptr && created != key);
+    // Unsure: the key was there, so it was opened; Wine says it was created: a known gap.
+    conformance::BeginKnownGap(conformance::RunningUnderWine());
     CHECK_EQ(how, REG_OPENED_EXISTING_KEY);
+    conformance::EndKnownGap();
     CHECK_EQ(RegCloseKey(again), ERROR_SUCCESS);
     DWORD size = 0;
     CHECK_EQ(RegQueryValueExA(null_path, "Marker", nullptr, nullptr, nullptr, &size),
@@ -248,8 +262,8 @@ void EmptyPathOpensAnew() {
     RegCloseKey(key);
 }
 
-// RegOpenKeyA and RegCreateKeyA hand back the very handle they were given for a null or
-// empty path, even a null one.
+// RegOpenKeyA hands back the very handle it was given for a null or empty path, even a null
+// one; RegCreateKeyA does so only for a predefined root and opens any other key anew.
 void OldFormsHandBackTheHandle() {
     HKEY key = Fresh("OldForms");
     HKEY result = SentinelKey();
@@ -259,14 +273,21 @@ void OldFormsHandBackTheHandle() {
     CHECK_EQ(RegOpenKeyA(key, "", &result), ERROR_SUCCESS);
     CHECK(result == key);
     result = SentinelKey();
-    CHECK_EQ(RegCreateKeyA(key, nullptr, &result), ERROR_SUCCESS);
-    CHECK(result == key);
-    result = SentinelKey();
-    CHECK_EQ(RegCreateKeyA(key, "", &result), ERROR_SUCCESS);
-    CHECK(result == key);
-    result = SentinelKey();
     CHECK_EQ(RegOpenKeyA(nullptr, nullptr, &result), ERROR_SUCCESS);
     CHECK(result == nullptr);
+    // As documented for a predefined root; Wine opens a new handle: a known gap.
+    conformance::BeginKnownGap(conformance::RunningUnderWine());
+    result = SentinelKey();
+    CHECK_EQ(RegCreateKeyA(HKEY_CURRENT_USER, nullptr, &result), ERROR_SUCCESS);
+    CHECK(result == HKEY_CURRENT_USER);
+    result = SentinelKey();
+    CHECK_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "", &result), ERROR_SUCCESS);
+    CHECK(result == HKEY_CURRENT_USER);
+    conformance::EndKnownGap();
+    result = nullptr;
+    CHECK_EQ(RegCreateKeyA(key, "", &result), ERROR_SUCCESS);
+    CHECK(result != nullptr && result != key);
+    RegCloseKey(result);
     result = nullptr;
     CHECK_EQ(RegCreateKeyA(key, "Made", &result), ERROR_SUCCESS);
     CHECK(result != nullptr && result != key);
@@ -368,17 +389,18 @@ void DeleteRefusesKeyWithSubkeys() {
     RegCloseKey(key);
 }
 
-// A key deleted through its own handle with an empty path; that needs the DELETE right.
+// A key can be deleted through its own handle with an empty path. The key is opened afresh
+// for deletion, so a handle that may only read will do.
 void DeleteThroughOwnHandle() {
     HKEY key = Fresh("OwnHandle");
     HKEY self = nullptr;
     CHECK_EQ(RegCreateKeyExA(key, "Self", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &self, nullptr),
              ERROR_SUCCESS);
     HKEY reader = OpenBelow(key, "Self", KEY_READ);
-    CHECK_EQ(RegDeleteKeyA(reader, ""), ERROR_ACCESS_DENIED);
-    CHECK_EQ(RegDeleteKeyA(self, ""), ERROR_SUCCESS);
+    CHECK_EQ(RegDeleteKeyA(reader, ""), ERROR_SUCCESS);
     HKEY gone = nullptr;
     CHECK_EQ(RegOpenKeyExA(key, "Self", 0, KEY_READ, &gone), ERROR_FILE_NOT_FOUND);
+    CHECK_EQ(RegDeleteKeyA(self, ""), ERROR_KEY_DELETED);
     RegCloseKey(reader);
     RegCloseKey(self);
     RegCloseKey(key);
