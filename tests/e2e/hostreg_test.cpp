@@ -113,9 +113,11 @@ TEST_F(HostregTest, QueryOfAKeyWithOnlySubkeysListsThem) {
     RunResult r = Reg({"query", "HKLM\\SOFTWARE\\Bare"});
     EXPECT_EQ(r.out, Lines({"", "HKEY_LOCAL_MACHINE\\SOFTWARE\\Bare\\one",
                             "HKEY_LOCAL_MACHINE\\SOFTWARE\\Bare\\Two"}));
-    EXPECT_EQ(QueryAll("HKLM\\SOFTWARE\\Bare"),
-              Lines({"", "HKEY_LOCAL_MACHINE\\SOFTWARE\\Bare\\one", "",
-                     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Bare\\Two", ""}));
+    // "add KEY" alone gives the key an empty default value; the levels above it get none.
+    EXPECT_EQ(
+        QueryAll("HKLM\\SOFTWARE\\Bare"),
+        Lines({"", "HKEY_LOCAL_MACHINE\\SOFTWARE\\Bare\\one", "    (Default)    REG_SZ    ", "",
+               "HKEY_LOCAL_MACHINE\\SOFTWARE\\Bare\\Two", "    (Default)    REG_SZ    ", ""}));
 }
 
 TEST_F(HostregTest, QueryOneValue) {
@@ -187,6 +189,10 @@ TEST_F(HostregTest, BadCommandLinesFail) {
 }
 
 TEST_F(HostregTest, AddAndDeleteRoundTrip) {
+    Ok({"add", "HKLM\\SOFTWARE\\Round\\Trip", "/v", "Zero", "/t", "REG_DWORD"});
+    EXPECT_EQ(Reg({"query", "HKLM\\SOFTWARE\\Round\\Trip", "/v", "Zero"}).out,
+              Lines({"", "HKEY_LOCAL_MACHINE\\SOFTWARE\\Round\\Trip",
+                     "    Zero    REG_DWORD    0x0", ""}));
     Ok({"add", "HKLM\\SOFTWARE\\Round\\Trip", "/v", "Value", "/t", "REG_DWORD", "/d", "0x10"});
     RunResult r = Reg({"query", "HKLM\\SOFTWARE\\Round\\Trip", "/v", "Value"});
     EXPECT_EQ(r.out, Lines({"", "HKEY_LOCAL_MACHINE\\SOFTWARE\\Round\\Trip",
@@ -240,7 +246,8 @@ TEST_F(HostregTest, BadDataIsRefused) {
     EXPECT_EQ(r.status, 1);
     r = Reg({"add", "HKLM\\SOFTWARE\\Bad", "/v", "T", "/t", "REG_QWORDISH"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(Reg({"query", "HKLM\\SOFTWARE\\Bad"}).out, "\r\n");
+    // Nothing was written, not even the key.
+    EXPECT_EQ(Reg({"query", "HKLM\\SOFTWARE\\Bad"}).status, 1);
 }
 
 // The same tree as a REGEDIT4 ANSI file and as a version 5 UTF-16LE file; hex(2) and hex(7)
@@ -384,6 +391,7 @@ TEST_F(HostregTest, ExportWritesTheVersion5Format) {
                                         "\"D\"=dword:00000001\r\n"
                                         "\r\n"
                                         "[HKEY_CURRENT_USER\\Software\\Small\\Sub]\r\n"
+                                        "@=\"\"\r\n"
                                         "\r\n"));
 }
 

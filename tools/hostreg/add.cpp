@@ -1,5 +1,6 @@
-// "add": creates the key with every missing level and, when a value is named (or data or a
-// type given, which means the default value), writes that value.
+// "add": creates the key with every missing level and writes the value named by /v, or the
+// default value when none is named: "add KEY" alone leaves the key with an empty default
+// value, as reg.exe does.
 //
 // Over an existing value without /f, reg.exe asks; so does this program, reading the answer
 // from standard input: anything but yes, including no input at all, cancels with status 1.
@@ -74,16 +75,9 @@ bool EncodeData(DWORD type, const std::string& text, std::string* out, std::stri
     }
 }
 
-int WriteValue(HKEY key, const AddRequest& request) {
-    DWORD type = REG_SZ;
-    if (request.type_name != nullptr && !TypeByName(request.type_name, &type))
-        return ReportError(std::string("Invalid type '") + request.type_name +
-                           "'.\r\nType \"REG ADD /?\" for usage.");
-    std::string bytes, problem;
-    if (!EncodeData(type, request.data != nullptr ? request.data : "", &bytes, &problem))
-        return ReportError(problem);
-    const char* name =
-        request.default_value || request.value_name == nullptr ? "" : request.value_name;
+// Writes the value, asking first when it exists and /f was not given.
+int WriteValue(HKEY key, const AddRequest& request, DWORD type, const std::string& bytes) {
+    const char* name = request.value_name != nullptr ? request.value_name : "";
     Value existing;
     if (!request.force && ReadValue(key, name, &existing) == ERROR_SUCCESS) {
         std::string shown = name[0] != '\0' ? name : "(Default)";
@@ -121,14 +115,21 @@ int RunAdd(int argc, char** argv) {
         return ReportInvalidSyntax("ADD");
     if (!ParseKeyName(argv[0], &request.key) || request.key.path.empty())
         return ReportError("Invalid key name.\r\nType \"REG ADD /?\" for usage.");
+    // The data is checked before anything is written.
+    DWORD type = REG_SZ;
+    if (request.type_name != nullptr && !TypeByName(request.type_name, &type))
+        return ReportError(std::string("Invalid type '") + request.type_name +
+                           "'.\r\nType \"REG ADD /?\" for usage.");
+    std::string text = request.data != nullptr ? request.data : type == REG_DWORD ? "0" : "";
+    std::string bytes, problem;
+    if (!EncodeData(type, text, &bytes, &problem))
+        return ReportError(problem);
     HKEY key = nullptr;
     LONG rc = RegCreateKeyExA(request.key.root, request.key.path.c_str(), 0, nullptr,
                               REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr);
     if (rc != ERROR_SUCCESS)
         return ReportRegistryError(rc);
-    bool names_value = request.value_name != nullptr || request.default_value ||
-                       request.type_name != nullptr || request.data != nullptr;
-    int status = names_value ? WriteValue(key, request) : ReportSuccess();
+    int status = WriteValue(key, request, type, bytes);
     RegCloseKey(key);
     return status;
 }
