@@ -84,9 +84,11 @@ REGSAM Granted(REGSAM requested) {
     return (requested & MAXIMUM_ALLOWED) != 0 ? KEY_ALL_ACCESS : requested;
 }
 
-// Walks a backslash-separated path below a key, creating missing levels when asked.
-LONG Walk(store::KeyId from, REGSAM from_access, const char* path, bool create, store::KeyId* out,
-          DWORD* disposition) {
+// Walks a backslash-separated path below a key, creating missing levels when asked. Windows
+// asks no right of the parent handle for either. A leading backslash is refused; trailing ones
+// are accepted. Doubled backslashes inside a path are not legal names: Windows answers them
+// differently depending on its key cache, so here they count as one, as in Wine.
+LONG Walk(store::KeyId from, const char* path, bool create, store::KeyId* out, DWORD* disposition) {
     *disposition = REG_OPENED_EXISTING_KEY;
     if (path != nullptr && path[0] == '\\')
         return ERROR_BAD_PATHNAME;
@@ -99,8 +101,6 @@ LONG Walk(store::KeyId from, REGSAM from_access, const char* path, bool create, 
             if (child == 0) {
                 if (!create)
                     return ERROR_FILE_NOT_FOUND;
-                if (at == from && (from_access & KEY_CREATE_SUB_KEY) == 0)
-                    return ERROR_ACCESS_DENIED;
                 child = store::CreateChild(at, p, length);
                 *disposition = REG_CREATED_NEW_KEY;
             }
@@ -114,11 +114,20 @@ LONG Walk(store::KeyId from, REGSAM from_access, const char* path, bool create, 
     return ERROR_SUCCESS;
 }
 
+bool IsPredefined(HKEY key) {
+    return store::RootId(key) != 0;
+}
+
+bool IsEmptyPath(LPCSTR path) {
+    return path == nullptr || path[0] == '\0';
+}
+
+// Opens or creates a key below a handle. A handle that names no key leaves *result as it
+// was; a key that is not there sets it to null, as RegOpenKeyExA does.
 LONG OpenOrCreate(HKEY key, LPCSTR sub_key, REGSAM access, bool create, PHKEY result,
                   LPDWORD disposition) {
     if (result == nullptr)
         return ERROR_INVALID_PARAMETER;
-    *result = nullptr;
     if (!store::StoreReady())
         return ERROR_REGISTRY_CORRUPT;
     store::Transaction txn(create);
@@ -127,17 +136,23 @@ LONG OpenOrCreate(HKEY key, LPCSTR sub_key, REGSAM access, bool create, PHKEY re
     store::KeyId id = 0;
     REGSAM parent_access = 0;
     LONG rc = Resolve(key, &id, &parent_access);
+    if (rc == ERROR_INVALID_HANDLE)
+        return rc;
+    if (!create)
+        *result = nullptr;
     if (rc != ERROR_SUCCESS)
         return rc;
     store::KeyId target = 0;
     DWORD how = REG_OPENED_EXISTING_KEY;
-    rc = Walk(id, parent_access, sub_key, create, &target, &how);
+    rc = Walk(id, sub_key, create, &target, &how);
     if (rc != ERROR_SUCCESS)
         return rc;
-    rc = NewHandle(target, Granted(access), result);
+    HKEY opened = nullptr;
+    rc = NewHandle(target, Granted(access), &opened);
     if (rc != ERROR_SUCCESS)
         return rc;
     txn.Commit();
+    *result = opened;
     if (disposition != nullptr)
         *disposition = how;
     return ERROR_SUCCESS;
@@ -154,19 +169,21 @@ LONG Begin(HKEY key, REGSAM needed, store::KeyId* id) {
     return ERROR_SUCCESS;
 }
 
-// Copies data to a caller's buffer the way the query functions do: the size is always set;
-// a buffer that is too small gets ERROR_MORE_DATA.
-LONG CopyData(const std::string& data, LPBYTE out, LPDWORD out_size) {
-    if (out_size == nullptr)
-        return out == nullptr ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER;
-    DWORD room = *out_size;
-    *out_size = static_cast<DWORD>(data.size());
-    if (out == nullptr)
+bool IsStringType(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+// Copies value data to a caller's buffer the way the query functions do: nothing is written
+// unless all of it fits; a string that does not end in a terminator gets one after it when
+// the buffer has room, without counting it in the size.
+LONG CopyData(const store::Value& value, LPBYTE out, DWORD room) {
+    if (out == nullptr || value.data.empty())
         return ERROR_SUCCESS;
-    if (data.size() > room)
+    if (value.data.size() > room)
         return ERROR_MORE_DATA;
-    if (!data.empty())
-        memcpy(out, data.data(), data.size());
+    memcpy(out, value.data.data(), value.data.size());
+    if (IsStringType(value.type) && value.data.size() < room && value.data.back() != '\0')
+        out[value.data.size()] = '\0';
     return ERROR_SUCCESS;
 }
 
@@ -183,63 +200,61 @@ const char* NameOrDefault(LPCSTR name) {
             return static_cast<LONG>(injected_);                                                   \
     } while (0)
 
+// An opening call that fails by injection leaves no handle behind.
+#define HOSTWIN_OPEN_FAULT_POINT(api, result)                                                      \
+    do {                                                                                           \
+        DWORD injected_;                                                                           \
+        if (FaultHits(api, &injected_)) {                                                          \
+            if ((result) != nullptr)                                                               \
+                *(result) = nullptr;                                                               \
+            return static_cast<LONG>(injected_);                                                   \
+        }                                                                                          \
+    } while (0)
+
+// A predefined root with an empty path is handed back as it is; any other key is opened anew.
 LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR sub_key, DWORD, REGSAM access, PHKEY result) {
-    DWORD injected;
-    if (FaultHits("RegOpenKeyExA", &injected)) {
-        if (result != nullptr)
-            *result = nullptr;
-        return static_cast<LONG>(injected);
+    HOSTWIN_OPEN_FAULT_POINT("RegOpenKeyExA", result);
+    if (result != nullptr && IsEmptyPath(sub_key) && IsPredefined(key)) {
+        *result = key;
+        return ERROR_SUCCESS;
     }
     return OpenOrCreate(key, sub_key, access, false, result, nullptr);
 }
 
 LONG WINAPI RegCreateKeyExA(HKEY key, LPCSTR sub_key, DWORD, LPSTR, DWORD, REGSAM access,
                             LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition) {
-    DWORD injected;
-    if (FaultHits("RegCreateKeyExA", &injected)) {
-        if (result != nullptr)
-            *result = nullptr;
-        return static_cast<LONG>(injected);
-    }
+    HOSTWIN_OPEN_FAULT_POINT("RegCreateKeyExA", result);
     if (sub_key == nullptr)
         return ERROR_INVALID_PARAMETER;
     return OpenOrCreate(key, sub_key, access, true, result, disposition);
 }
 
-// The older forms hand back the same handle for an empty path, as documented, and open with
-// the most rights the caller may have.
+// The older forms open with the most rights the caller may have. RegOpenKeyA hands back the
+// very handle it was given for an empty path, whatever the key.
 LONG WINAPI RegOpenKeyA(HKEY key, LPCSTR sub_key, PHKEY result) {
-    DWORD injected;
-    if (FaultHits("RegOpenKeyA", &injected)) {
-        if (result != nullptr)
-            *result = nullptr;
-        return static_cast<LONG>(injected);
-    }
-    if (result != nullptr && (sub_key == nullptr || sub_key[0] == '\0')) {
+    HOSTWIN_OPEN_FAULT_POINT("RegOpenKeyA", result);
+    if (result != nullptr && IsEmptyPath(sub_key)) {
         *result = key;
         return ERROR_SUCCESS;
     }
     return OpenOrCreate(key, sub_key, MAXIMUM_ALLOWED, false, result, nullptr);
 }
 
+// A predefined root with an empty path is handed back as it is, as documented; any other
+// key is opened anew.
 LONG WINAPI RegCreateKeyA(HKEY key, LPCSTR sub_key, PHKEY result) {
-    DWORD injected;
-    if (FaultHits("RegCreateKeyA", &injected)) {
-        if (result != nullptr)
-            *result = nullptr;
-        return static_cast<LONG>(injected);
-    }
-    if (result != nullptr && (sub_key == nullptr || sub_key[0] == '\0')) {
+    HOSTWIN_OPEN_FAULT_POINT("RegCreateKeyA", result);
+    if (result != nullptr && IsEmptyPath(sub_key) && IsPredefined(key)) {
         *result = key;
         return ERROR_SUCCESS;
     }
-    return OpenOrCreate(key, sub_key, MAXIMUM_ALLOWED, true, result, nullptr);
+    return OpenOrCreate(key, NameOrDefault(sub_key), MAXIMUM_ALLOWED, true, result, nullptr);
 }
 
 LONG WINAPI RegCloseKey(HKEY key) {
     HOSTWIN_FAULT_POINT("RegCloseKey");
     RefreshTable();
-    if (store::RootId(key) != 0)
+    if (IsPredefined(key))
         return ERROR_SUCCESS;
     OpenKey* open = SlotOf(key);
     if (open == nullptr)
@@ -248,6 +263,8 @@ LONG WINAPI RegCloseKey(HKEY key) {
     return ERROR_SUCCESS;
 }
 
+// The key to delete is opened afresh for deletion, so the rights of the handle given do not
+// matter, even for its own key (an empty path).
 LONG WINAPI RegDeleteKeyA(HKEY key, LPCSTR sub_key) {
     HOSTWIN_FAULT_POINT("RegDeleteKeyA");
     if (sub_key == nullptr)
@@ -264,7 +281,7 @@ LONG WINAPI RegDeleteKeyA(HKEY key, LPCSTR sub_key) {
         return rc;
     store::KeyId target = 0;
     DWORD how = 0;
-    rc = Walk(id, access, sub_key, false, &target, &how);
+    rc = Walk(id, sub_key, false, &target, &how);
     if (rc != ERROR_SUCCESS)
         return rc;
     if (target <= 4 /* a predefined root */ || store::HasChildren(target))
@@ -274,6 +291,8 @@ LONG WINAPI RegDeleteKeyA(HKEY key, LPCSTR sub_key) {
     return ERROR_SUCCESS;
 }
 
+// The size is cleared first when no buffer is given, so a missing value reports 0. Type and
+// size are reported even when the buffer is too small; the buffer itself is then untouched.
 LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR value_name, LPDWORD, LPDWORD type, LPBYTE data,
                              LPDWORD data_size) {
     HOSTWIN_FAULT_POINT("RegQueryValueExA");
@@ -286,19 +305,30 @@ LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR value_name, LPDWORD, LPDWORD type,
     LONG rc = Begin(key, KEY_QUERY_VALUE, &id);
     if (rc != ERROR_SUCCESS)
         return rc;
+    DWORD room = data_size != nullptr ? *data_size : 0;
+    if (data == nullptr && data_size != nullptr)
+        *data_size = 0;
     store::Value value;
     if (!store::FindValue(id, NameOrDefault(value_name), &value))
         return ERROR_FILE_NOT_FOUND;
+    rc = CopyData(value, data, room);
     if (type != nullptr)
         *type = value.type;
-    return CopyData(value.data, data, data_size);
+    if (data_size != nullptr)
+        *data_size = static_cast<DWORD>(value.data.size());
+    return rc;
 }
 
+// A string whose size misses its terminator by one byte, with the terminator right after it,
+// is stored with the terminator, as Windows NT does.
 LONG WINAPI RegSetValueExA(HKEY key, LPCSTR value_name, DWORD, DWORD type, const BYTE* data,
                            DWORD data_size) {
     HOSTWIN_FAULT_POINT("RegSetValueExA");
     if (data == nullptr && data_size != 0)
         return ERROR_NOACCESS;
+    if (data_size != 0 && IsStringType(type) && data[data_size - 1] != '\0' &&
+        data[data_size] == '\0')
+        ++data_size;
     if (!store::StoreReady())
         return ERROR_REGISTRY_CORRUPT;
     store::Transaction txn(true);
@@ -332,7 +362,8 @@ LONG WINAPI RegDeleteValueA(HKEY key, LPCSTR value_name) {
 
 namespace {
 
-// The subkey name at an index; room counts the terminator.
+// The subkey name at an index; room counts the terminator. A name that does not fit leaves
+// the buffer and the length alone.
 LONG EnumKeyName(HKEY key, DWORD index, LPSTR name, DWORD room, DWORD* length) {
     if (name == nullptr)
         return ERROR_INVALID_PARAMETER;
@@ -380,6 +411,8 @@ LONG WINAPI RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD name_size, 
     return ERROR_SUCCESS;
 }
 
+// The data is copied first when it fits; a name that does not fit is cut to the buffer and
+// its size left as the caller gave it. Type and data size are reported on ERROR_MORE_DATA.
 LONG WINAPI RegEnumValueA(HKEY key, DWORD index, LPSTR name, LPDWORD name_size, LPDWORD,
                           LPDWORD type, LPBYTE data, LPDWORD data_size) {
     HOSTWIN_FAULT_POINT("RegEnumValueA");
@@ -397,24 +430,34 @@ LONG WINAPI RegEnumValueA(HKEY key, DWORD index, LPSTR name, LPDWORD name_size, 
     store::Value value;
     if (!store::ValueAt(id, index, &value))
         return ERROR_NO_MORE_ITEMS;
-    if (value.name.size() + 1 > *name_size)
-        return ERROR_MORE_DATA;
-    if (data != nullptr && value.data.size() > *data_size) {
-        *data_size = static_cast<DWORD>(value.data.size());
-        return ERROR_MORE_DATA;
+    rc = CopyData(value, data, data_size != nullptr ? *data_size : 0);
+    if (rc == ERROR_SUCCESS) {
+        if (value.name.size() + 1 > *name_size) {
+            rc = ERROR_MORE_DATA;
+            if (*name_size > 0) {
+                memcpy(name, value.name.data(), *name_size - 1);
+                name[*name_size - 1] = '\0';
+            }
+        } else {
+            memcpy(name, value.name.c_str(), value.name.size() + 1);
+            *name_size = static_cast<DWORD>(value.name.size());
+        }
     }
-    memcpy(name, value.name.c_str(), value.name.size() + 1);
-    *name_size = static_cast<DWORD>(value.name.size());
     if (type != nullptr)
         *type = value.type;
-    return CopyData(value.data, data, data_size);
+    if (data_size != nullptr)
+        *data_size = static_cast<DWORD>(value.data.size());
+    return rc;
 }
 
+// Windows keeps string data in UTF-16, so the longest data is counted in those bytes.
 LONG WINAPI RegQueryInfoKeyA(HKEY key, LPSTR class_name, LPDWORD class_size, LPDWORD,
                              LPDWORD sub_keys, LPDWORD max_sub_key_len, LPDWORD max_class_len,
                              LPDWORD values, LPDWORD max_value_name_len, LPDWORD max_value_len,
                              LPDWORD security_descriptor_size, PFILETIME last_write) {
     HOSTWIN_FAULT_POINT("RegQueryInfoKeyA");
+    if (class_name != nullptr && class_size == nullptr)
+        return ERROR_INVALID_PARAMETER;
     if (!store::StoreReady())
         return ERROR_REGISTRY_CORRUPT;
     store::Transaction txn(false);
@@ -422,7 +465,7 @@ LONG WINAPI RegQueryInfoKeyA(HKEY key, LPSTR class_name, LPDWORD class_size, LPD
     LONG rc = Begin(key, KEY_QUERY_VALUE, &id);
     if (rc != ERROR_SUCCESS)
         return rc;
-    if (class_name != nullptr && class_size != nullptr && *class_size > 0)
+    if (class_name != nullptr && *class_size > 0)
         class_name[0] = '\0';
     if (class_size != nullptr)
         *class_size = 0;

@@ -22,6 +22,8 @@ const char* const kSchema =
     " seq INTEGER PRIMARY KEY AUTOINCREMENT, key INTEGER NOT NULL,"
     " name BLOB NOT NULL, fold BLOB NOT NULL, type INTEGER NOT NULL, data BLOB NOT NULL,"
     " UNIQUE(key, fold));"
+    // Values enumerate by index in creation order; this keeps each step from sorting the key.
+    "CREATE INDEX IF NOT EXISTS vals_order ON vals(key, seq);"
     "INSERT OR IGNORE INTO keys(id, parent, name, fold) VALUES"
     " (1, 0, 'HKEY_CLASSES_ROOT', 'HKEY_CLASSES_ROOT'),"
     " (2, 0, 'HKEY_CURRENT_USER', 'HKEY_CURRENT_USER'),"
@@ -68,12 +70,13 @@ const char* const kStatementText[kStatementCount] = {
     "SELECT coalesce(max(length(name)), 0) FROM keys WHERE parent = ?1",
     "SELECT name, type, data FROM vals WHERE key = ?1 AND fold = ?2",
     "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY seq LIMIT 1 OFFSET ?2",
-    "UPDATE vals SET name = ?3, type = ?4, data = ?5 WHERE key = ?1 AND fold = ?2",
+    "UPDATE vals SET type = ?4, data = ?5 WHERE key = ?1 AND fold = ?2",
     "INSERT INTO vals(key, fold, name, type, data) VALUES (?1, ?2, ?3, ?4, ?5)",
     "DELETE FROM vals WHERE key = ?1 AND fold = ?2",
     "SELECT count(*) FROM vals WHERE key = ?1",
-    "SELECT coalesce(max(length(name)), 0), coalesce(max(length(data)), 0) FROM vals"
-    " WHERE key = ?1",
+    "SELECT coalesce(max(length(name)), 0),"
+    " coalesce(max(CASE WHEN type IN (1, 2, 7) THEN 2 * length(data) ELSE length(data) END), 0)"
+    " FROM vals WHERE key = ?1",
 };
 
 struct Store {
@@ -284,9 +287,9 @@ bool ValueAt(KeyId key, DWORD index, Value* out) {
 void SetValue(KeyId key, const char* name, DWORD type, const BYTE* data, DWORD size) {
     std::string fold = Fold(name);
     size_t name_length = strlen(name);
-    // An existing value keeps its place in the enumeration and takes the new spelling.
+    // An existing value keeps its place in the enumeration and the spelling it was created with.
     Query update(kUpdateValue);
-    update.Int(1, key).Blob(2, fold.data(), fold.size()).Blob(3, name, name_length);
+    update.Int(1, key).Blob(2, fold.data(), fold.size());
     update.Int(4, type).Blob(5, data, size).Run();
     if (sqlite3_changes(store.db) != 0)
         return;

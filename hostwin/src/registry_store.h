@@ -54,6 +54,7 @@ bool ValueAt(KeyId key, DWORD index, Value* out);
 void SetValue(KeyId key, const char* name, DWORD type, const BYTE* data, DWORD size);
 bool DeleteValue(KeyId key, const char* name); // false: no such value
 size_t ValueCount(KeyId key);
+// The longest value name, and the largest data with strings counted in UTF-16 bytes.
 void ValueMaxima(KeyId key, size_t* longest_name, size_t* largest_data);
 
 } // namespace hostwin::registry
