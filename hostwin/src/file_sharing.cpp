@@ -85,6 +85,8 @@ bool SharingClashes(int fd, const char* host_path, unsigned access, unsigned sha
 }
 
 void PublishSharing(int fd, unsigned access, unsigned share) {
+    if (access == 0)
+        return; // a handle for the attributes alone denies nobody anything
     for (unsigned right : kRights) {
         if ((access & right) != 0)
             LockShared(fd, kAccessBytes + ByteOf(right));

@@ -19,7 +19,8 @@ constexpr unsigned kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_D
 // holds the file (files_in_use).
 bool SharingClashes(int fd, const char* host_path, unsigned access, unsigned share);
 
-// Publishes a new handle's access and share mode on its descriptor.
+// Publishes a new handle's access and share mode on its descriptor; one without access
+// publishes nothing, as Windows records no sharing for it.
 void PublishSharing(int fd, unsigned access, unsigned share);
 
 } // namespace hostwin
