@@ -9,7 +9,6 @@
 #include "ui_log_append.h"
 
 #include <errno.h>
-#include <signal.h>
 #include <spawn.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -173,11 +172,10 @@ bool Reap(ProcessRecord* process, bool block) {
     return true;
 }
 
-ProcessRecord* ProcessOfHandle(HANDLE handle, bool threads_too) {
+// The process behind a process handle; null for any other handle.
+ProcessRecord* ProcessOfHandle(HANDLE handle) {
     HandleEntry* entry = FindHandle(handle);
-    if (entry == nullptr)
-        return nullptr;
-    if (entry->kind != kProcessHandle && !(threads_too && entry->kind == kThreadHandle))
+    if (entry == nullptr || entry->kind != kProcessHandle)
         return nullptr;
     return ProcessAt(entry->process);
 }
@@ -265,7 +263,7 @@ BOOL WINAPI GetExitCodeProcess(HANDLE process, LPDWORD exit_code) {
         SetLastError(error);
         return FALSE;
     }
-    hostwin::ProcessRecord* record = hostwin::ProcessOfHandle(process, false);
+    hostwin::ProcessRecord* record = hostwin::ProcessOfHandle(process);
     if (record == nullptr) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
