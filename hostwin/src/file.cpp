@@ -72,13 +72,14 @@ HANDLE OpenFile(const char* name, DWORD desired_access, DWORD share_mode, DWORD 
                                                               : ERROR_ACCESS_DENIED,
                     INVALID_HANDLE_VALUE);
 
-    int open_flags = (writes ? O_RDWR : O_RDONLY) | O_CLOEXEC; // readable, to publish locks
+    // Always readable, to publish the share locks; writable to write or to overwrite.
+    bool overwrites = disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
+    int open_flags = (writes || overwrites ? O_RDWR : O_RDONLY) | O_CLOEXEC;
     DWORD success_code = ERROR_SUCCESS;
     int fd;
     if (path.exists) {
         if (disposition == CREATE_NEW)
             return Fail(ERROR_FILE_EXISTS, INVALID_HANDLE_VALUE);
-        bool overwrites = disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
         bool changes = writes || overwrites || (access & hostwin::kDeleteAccess) != 0;
         if (changes && IsReadOnly(path.host))
             return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);

@@ -307,6 +307,20 @@ TEST_F(FilesTest, CreateFileFollowsItsDisposition) {
     }
 }
 
+TEST_F(FilesTest, CreateAlwaysOverwritesEvenThroughAHandleThatOnlyReads) {
+    Put("C:\\WINDOWS\\file.txt", "old");
+    SetLastError(kSentinel);
+    HANDLE file = CreateFileA("C:\\WINDOWS\\file.txt", GENERIC_READ, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    DWORD written = kSentinel;
+    EXPECT_FALSE(WriteFile(file, "x", 1, &written, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_TRUE(CloseHandle(file));
+    EXPECT_EQ(Get("C:\\WINDOWS\\file.txt"), "");
+}
+
 TEST_F(FilesTest, CreateFileRefusesDirectoriesAndMissingParents) {
     SetLastError(kSentinel);
     EXPECT_EQ(
