@@ -1,0 +1,9 @@
+// The Windows and system directories of the machine, as full Windows paths.
+#pragma once
+
+namespace hostwin {
+
+const char* WindowsDirectory();
+const char* SystemDirectory();
+
+} // namespace hostwin
