@@ -52,21 +52,9 @@ std::string MachineTest::ReadFile(const std::string& host_path) {
     return s.str();
 }
 
-bool MachineTest::FileExists(const std::string& host_path) { return fs::exists(host_path); }
-
-namespace {
-
-[[maybe_unused]] std::string ReadAll(int fd) {
-    std::string text;
-    char chunk[4096];
-    ssize_t n;
-    while ((n = read(fd, chunk, sizeof chunk)) > 0)
-        text.append(chunk, static_cast<size_t>(n));
-    close(fd);
-    return text;
+bool MachineTest::FileExists(const std::string& host_path) {
+    return fs::exists(host_path);
 }
-
-} // namespace
 
 RunResult MachineTest::Run(const std::string& program, const std::vector<std::string>& args,
                            const std::vector<std::pair<std::string, std::string>>& env,
@@ -98,6 +86,8 @@ RunResult MachineTest::Run(const std::string& program, const std::vector<std::st
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, in_path.c_str(), O_RDONLY, 0);
+    if (!working_directory_.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, working_directory_.c_str());
     posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0600);
     posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,

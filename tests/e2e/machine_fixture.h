@@ -40,9 +40,13 @@ class MachineTest : public ::testing::Test {
                   const std::vector<std::pair<std::string, std::string>>& env = {},
                   const std::string& stdin_text = "") const;
 
+    // The host directory in which later runs start; the test's own when empty.
+    void SetWorkingDirectory(const std::string& host_path) { working_directory_ = host_path; }
+
     // Runs the built hostreg tool with the arguments.
     RunResult Reg(const std::vector<std::string>& args) const;
 
   private:
     std::string machine_;
+    std::string working_directory_;
 };
