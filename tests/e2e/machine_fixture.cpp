@@ -56,7 +56,7 @@ bool MachineTest::FileExists(const std::string& host_path) { return fs::exists(h
 
 namespace {
 
-std::string ReadAll(int fd) {
+[[maybe_unused]] std::string ReadAll(int fd) {
     std::string text;
     char chunk[4096];
     ssize_t n;
