@@ -16,6 +16,8 @@ namespace {
 // What the test's dialog procedure saw and does.
 struct ProcLog {
     std::vector<UINT> messages;
+    WPARAM last_wparam;
+    LPARAM last_lparam;
     LPARAM init_param;
     bool centre;          // centre the dialog on WM_INITDIALOG, as the uninstaller does
     bool handle_settext;  // answer WM_SETTEXT with TRUE
@@ -25,8 +27,9 @@ struct ProcLog {
 ProcLog proc_log;
 
 INT_PTR CALLBACK TestDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-    (void)wparam;
     proc_log.messages.push_back(message);
+    proc_log.last_wparam = wparam;
+    proc_log.last_lparam = lparam;
     switch (message) {
     case WM_INITDIALOG: {
         proc_log.init_param = lparam;
@@ -51,6 +54,8 @@ INT_PTR CALLBACK TestDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM
         return proc_log.handle_settext ? TRUE : FALSE;
     case WM_DESTROY:
         return TRUE;
+    case WM_COMMAND:
+        return wparam == 2 ? TRUE : FALSE;
     default:
         return FALSE;
     }
@@ -260,6 +265,44 @@ TEST_F(Dialog, IsShownHiddenAndDestroyed) {
                                "{\"event\":\"Dialog\",\"action\":\"hide\"}",
                                "{\"event\":\"Dialog\",\"action\":\"destroy\"}",
                            }));
+}
+
+TEST_F(Dialog, CommandsReachTheProcedureBeforeTheSendReturns) {
+    HWND dialog = Create();
+    proc_log.messages.clear();
+    EXPECT_EQ(SendMessageA(dialog, WM_COMMAND, 2, 50), 0);
+    ASSERT_EQ(proc_log.messages.size(), 1u);
+    EXPECT_EQ(proc_log.messages[0], static_cast<UINT>(WM_COMMAND));
+    EXPECT_EQ(proc_log.last_wparam, 2u);
+    EXPECT_EQ(proc_log.last_lparam, 50);
+    EXPECT_EQ(SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(2, 1), 0), 0); // not handled
+    EXPECT_TRUE(hostwin::UiLogOf("SendMessage").empty());                // the program's own window
+}
+
+TEST_F(Dialog, PlacementAndDestructionCanBeMadeToFail) {
+    proc_log.centre = false;
+    HWND dialog = Create();
+    hostwin::ClearUiLog();
+    hostwin::FailCall("SetWindowPos", 1, ERROR_INVALID_WINDOW_HANDLE);
+    EXPECT_FALSE(SetWindowPos(dialog, nullptr, 10, 10, 0, 0, SWP_NOSIZE));
+    hostwin::FailCall("GetWindowRect", 1, ERROR_INVALID_WINDOW_HANDLE);
+    RECT r{-7, -7, -7, -7};
+    EXPECT_FALSE(GetWindowRect(dialog, &r));
+    EXPECT_EQ(r.left, -7); // untouched
+    hostwin::FailCall("ShowWindow", 1, ERROR_INVALID_WINDOW_HANDLE);
+    ShowWindow(dialog, SW_SHOW);
+    EXPECT_FALSE(IsWindowVisible(dialog));
+    hostwin::FailCall("DestroyWindow", 1, ERROR_INVALID_WINDOW_HANDLE);
+    EXPECT_FALSE(DestroyWindow(dialog));
+    ASSERT_TRUE(GetWindowRect(dialog, &r)); // still there, where it was
+    EXPECT_EQ(r.left, 0);
+    EXPECT_TRUE(DialogLog().empty());
+}
+
+TEST_F(Dialog, AFailedInitialisationOfTheCommonControlsLeavesNoProgressBar) {
+    hostwin::FailCall("InitCommonControls", 1, ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_EQ(Create(), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANNOT_FIND_WND_CLASS));
 }
 
 TEST_F(Dialog, AProcedureThatDestroysItsDialogEndsTheCreation) {
