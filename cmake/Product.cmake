@@ -20,3 +20,5 @@ function(add_product_library name)
     target_link_libraries(${name} PUBLIC hostwin)
   endif()
 endfunction()
+
+include(${CMAKE_CURRENT_LIST_DIR}/HostResources.cmake)

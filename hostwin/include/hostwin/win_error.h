@@ -54,3 +54,34 @@
 
 DWORD WINAPI GetLastError(void);
 void WINAPI SetLastError(DWORD code);
+
+// Further codes of the user interface and the error texts.
+#define ERROR_REGISTRY_RECOVERED 1014L
+#define ERROR_REGISTRY_IO_FAILED 1016L
+#define ERROR_RESOURCE_LANG_NOT_FOUND 1815L
+#define ERROR_WINDOW_OF_OTHER_THREAD 1408L
+#define ERROR_CLASS_ALREADY_EXISTS 1410L
+#define ERROR_CONTROL_ID_NOT_FOUND 1421L
+
+// The system's texts for error codes.
+#include <stdarg.h>
+
+#define FORMAT_MESSAGE_ALLOCATE_BUFFER 0x00000100
+#define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
+#define FORMAT_MESSAGE_FROM_STRING 0x00000400
+#define FORMAT_MESSAGE_FROM_HMODULE 0x00000800
+#define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
+#define FORMAT_MESSAGE_ARGUMENT_ARRAY 0x00002000
+#define FORMAT_MESSAGE_MAX_WIDTH_MASK 0x000000FF
+
+#define MAKELANGID(primary, sub) ((((WORD)(sub)) << 10) | (WORD)(primary))
+#define LANG_NEUTRAL 0x00
+#define LANG_ENGLISH 0x09
+#define SUBLANG_NEUTRAL 0x00
+#define SUBLANG_DEFAULT 0x01
+#define SUBLANG_SYS_DEFAULT 0x02
+#define SUBLANG_ENGLISH_US 0x01
+
+DWORD WINAPI FormatMessageA(DWORD flags, LPCVOID source, DWORD message_id, DWORD language_id,
+                            LPSTR buffer, DWORD size, va_list* arguments);
+HLOCAL WINAPI LocalFree(HLOCAL memory);
