@@ -10,4 +10,5 @@
 #include <hostwin/win_file.h>
 #include <hostwin/win_device.h>
 #include <hostwin/win_version.h>
+#include <hostwin/win_module.h>
 #include <hostwin/win_user.h>

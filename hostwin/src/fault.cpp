@@ -38,6 +38,8 @@ struct FaultState {
 
 FaultState state;
 
+thread_local unsigned internal_depth = 0;
+
 void CopyName(char* out, const char* api) {
     strncpy(out, api, kNameSize - 1);
     out[kNameSize - 1] = '\0';
@@ -104,6 +106,8 @@ void Refresh() {
 
 bool FaultHits(const char* api, DWORD* error) {
     Refresh();
+    if (internal_depth > 0)
+        return false;
     Counter* c = FindCounter(api, true);
     unsigned count = c != nullptr ? ++c->count : 0;
     for (size_t i = 0; i < state.fault_count; ++i) {
@@ -116,6 +120,14 @@ bool FaultHits(const char* api, DWORD* error) {
         }
     }
     return false;
+}
+
+InternalCalls::InternalCalls() {
+    ++internal_depth;
+}
+
+InternalCalls::~InternalCalls() {
+    --internal_depth;
 }
 
 void FailCall(const char* api, unsigned nth, DWORD error) {

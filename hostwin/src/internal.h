@@ -20,6 +20,17 @@ unsigned MachineGeneration();
 // receives the error to fail with. Every implemented API calls this first.
 bool FaultHits(const char* api, DWORD* error);
 
+// While one lives on a thread, the calls that one area of hostwin makes to another's API on
+// its own behalf (SetupAPI keeping its devices in the registry) are neither counted nor hit by
+// faults: faults and counts aim at the calls the product makes.
+class InternalCalls {
+  public:
+    InternalCalls();
+    ~InternalCalls();
+    InternalCalls(const InternalCalls&) = delete;
+    InternalCalls& operator=(const InternalCalls&) = delete;
+};
+
 // The environment variable through which a host CreateProcessA hands the child the exact
 // Windows command line it was given.
 constexpr const char* kCommandLineVariable = "HOSTWIN_COMMAND_LINE";
