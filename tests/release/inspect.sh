@@ -56,6 +56,7 @@ lacks_flag() { (((${1:-0} & $2) == 0)); }
 in_list() { [[ " $2 " == *" $1 "* ]]; }
 matches() { grep -q "$1" <<<"$2"; }
 contains() { grep -qF "$1" <<<"$2"; }
+sums_hold() { (cd "$1" && sha256sum --quiet -c SHA256SUMS); }
 
 inspect() { # FILE NAME KIND
     local file=$1 name=$2 kind=$3 headers
@@ -123,7 +124,8 @@ inspect_archive() { # ARCHIVE NAMES...
     unpacked=$(mktemp -d)
     trap 'rm -rf "$unpacked"' EXIT
     (cd "$unpacked" && cmake -E tar xf "$archive")
-    local top=("$unpacked"/*)
+    local top
+    top=$(find "$unpacked" -mindepth 1 -maxdepth 1 -type d | head -n 1)
     listed=$(cd "$top" && find . -type f | sed 's|^\./||' | sort)
     local wanted
     wanted=$(printf '%s\n' "$@" README.md SHA256SUMS | sort)
@@ -133,8 +135,7 @@ inspect_archive() { # ARCHIVE NAMES...
     sums_listed=$(sed 's/^[0-9a-f]*  //' "$top/SHA256SUMS" 2>/dev/null | sort)
     check archive "SHA256SUMS lists every other file" "lists: $(tr '\n' ' ' <<<"$sums_listed")" \
         [ "$sums_listed" = "$(printf '%s\n' "$@" README.md | sort)" ]
-    check archive "SHA256SUMS holds (sha256sum -c)" "" \
-        eval "(cd '$top' && sha256sum --quiet -c SHA256SUMS)"
+    check archive "SHA256SUMS holds (sha256sum -c)" "" sums_hold "$top"
     local row name source kind
     for row in "${deliverables[@]}"; do
         IFS='|' read -r name source kind <<<"$row"

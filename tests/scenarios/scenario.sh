@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Runs scenarios (tests/scenarios/NAME/, format in README.md there) on one machine kind;
 # sourced by run_host.sh and tests/wine/run.sh, which define the machine:
 #
@@ -59,6 +60,7 @@ run_scenario() (
     t1=$(now)
 
     : >"$scratch/actual-status.txt"
+    set -f # arguments are taken as written, never as file patterns
     while IFS= read -r line || [ -n "$line" ]; do
         line=${line%$'\r'}
         if [ -z "$line" ] || [ "${line:0:1}" = "#" ]; then continue; fi
@@ -69,6 +71,7 @@ run_scenario() (
         machine_run "$program" $args >>"$scratch/run.log" 2>&1 || status=$?
         echo "status $status" >>"$scratch/actual-status.txt"
     done <"$dir/run"
+    set +f
     t2=$(now)
 
     index=0

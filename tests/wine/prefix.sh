@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # A fresh 64-bit Wine prefix for running the mingw64 build; sourced by the Wine scripts.
 #
 #   prefix_create DIR    makes DIR a new prefix and keeps its wineserver running

@@ -5,7 +5,7 @@
 # every scenario: before each, the keys that any scenario compares are deleted, and the
 # programs' current directory C:\work is emptied. Prints how long the prefix and each step took.
 set -uo pipefail
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/../.." || exit 2
 
 mingw64_build=build/mingw64
 host_build=build/host
