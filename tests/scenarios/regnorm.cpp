@@ -12,7 +12,7 @@
 //     name within a key ("@", the default value, first): Windows enumerates values in creation
 //     order, Wine in name order, and neither may decide the outcome;
 //   - "name"="text" for a REG_SZ holding one terminated string, with \\ \" \n \r \t and \xHH
-//     for other control characters; Wine's reg escapes line breaks and reg.exe does not;
+//     for other control characters (Wine's reg escapes line breaks, hostreg writes them raw);
 //   - "name"=dword:xxxxxxxx for a 4-byte REG_DWORD;
 //   - "name"=hex:aa,bb and "name"=hex(N):aa,bb for everything else, on one line, lower case.
 #include <stdint.h>
@@ -97,7 +97,7 @@ std::string Upper(const std::string& text) {
 }
 
 // Splits the text into lines at CR LF; a file without any CR is split at LF. A lone LF inside
-// a CR LF file is data (reg.exe writes line breaks of strings as they are).
+// a CR LF file is data (hostreg writes line breaks of strings as they are).
 std::vector<std::string> SplitLines(const std::string& text) {
     std::string separator = text.find('\r') == std::string::npos ? "\n" : "\r\n";
     std::vector<std::string> lines;
