@@ -72,8 +72,8 @@ const char* const kStatementText[kStatementCount] = {
     "INSERT INTO vals(key, fold, name, type, data) VALUES (?1, ?2, ?3, ?4, ?5)",
     "DELETE FROM vals WHERE key = ?1 AND fold = ?2",
     "SELECT count(*) FROM vals WHERE key = ?1",
-    "SELECT coalesce(max(length(name)), 0), coalesce(max(length(data)), 0) FROM vals"
-    " WHERE key = ?1",
+    ("SELECT coalesce(max(length(name)), 0), coalesce(max(length(data)), 0) FROM vals"
+     " WHERE key = ?1"),
 };
 
 struct Store {
