@@ -4,7 +4,7 @@
 //
 //   bench_homolset FILE [HOMOLSET_PROGRAM]
 //
-// The program is run as a child process and measured from outside, like /usr/bin/time does:
+// The program is run as a child process and measured from outside, as the time tool does:
 // wall time around the whole run and the child's own peak resident set (wait4's ru_maxrss).
 // That is the truth a user sees, process start and registry opening included, and the peak
 // belongs to the program alone, not to this harness. It runs twice on one machine: "fresh"
@@ -152,7 +152,7 @@ int main(int argc, char** argv) {
     const char* tmp = getenv("TMPDIR");
     char machine[4096];
     snprintf(machine, sizeof machine, "%s/homolset-bench.XXXXXX",
-             tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp");
+             tmp != nullptr && tmp[0] != '\0' ? tmp : P_tmpdir);
     if (mkdtemp(machine) == nullptr) {
         perror("mkdtemp");
         return 1;

@@ -29,7 +29,7 @@ if [ $# -eq 0 ]; then
     set -- 10000 200000
 fi
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/homolset-bench.XXXXXX")
+work=$(mktemp -d -t homolset-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
 printf '%-8s %-6s %10s %10s %14s\n' lines run seconds lines/s "peak RSS KiB"

@@ -50,7 +50,7 @@ failed=0
 for target in $targets; do
     name=$(basename "$target")
     short=${name#fuzz_}
-    work=$(mktemp -d "${TMPDIR:-/tmp}/$name.XXXXXX")
+    work=$(mktemp -d -t "$name.XXXXXX")
     mkdir "$work/corpus" "$work/findings"
     if [ -d "$here/corpus/$short" ]; then
         cp -R "$here/corpus/$short/." "$work/corpus/"
