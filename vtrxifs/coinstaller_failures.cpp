@@ -36,8 +36,13 @@ DWORD ReportCoInstallerFailure(CoInstallerStep step, LPCSTR argument) {
     for (const FailureRow& row : kFailureRows) {
         if (row.step != step)
             continue;
+        DWORD code = GetLastError();
         ReportError(kCaption, row.message, argument);
-        return row.result == kAllBitsSet ? 0xFFFFFFFF : GetLastError();
+        // The report may change the code: the system has no text for device installation's
+        // own codes, and asking for one leaves ERROR_MR_MID_NOT_FOUND. The step's code is
+        // what the thread holds again afterwards, and what a failed step returns.
+        SetLastError(code);
+        return row.result == kAllBitsSet ? 0xFFFFFFFF : code;
     }
     return 0xFFFFFFFF; // every step has its row
 }

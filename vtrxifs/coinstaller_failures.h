@@ -19,5 +19,5 @@ enum CoInstallerStep {
 
 // Shows the step's message in the error report (caption "CoInstaller Error"), with argument
 // for a message that names the INF file, and returns the step's result: -1, or the thread's
-// last-error code read after the report was dismissed.
+// last-error code, which is the same before the report and after it.
 DWORD ReportCoInstallerFailure(CoInstallerStep step, LPCSTR argument = NULL);
