@@ -97,6 +97,13 @@ void CloseStore() {
     store.db = nullptr;
 }
 
+// The connection is closed when this copy of hostwin goes away: at the program's exit, or
+// when a library that carries its own copy is unloaded, which would otherwise leave the
+// connection, its memory and its open files behind.
+struct CloseAtUnload {
+    ~CloseAtUnload() { CloseStore(); }
+} close_at_unload;
+
 bool OpenStore() {
     char path[4096];
     const char* target = ":memory:";

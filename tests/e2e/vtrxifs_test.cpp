@@ -246,6 +246,38 @@ TEST_F(Vtrxifs, TheHostLibraryExportsItsThreeEntryPointsAndNothingElse) {
     dlclose(library);
 }
 
+// How many of this process's open files are the machine's registry (database, log, index).
+int OpenRegistryFiles(const std::string& machine) {
+    int count = 0;
+    for (const auto& fd : fs::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        fs::path target = fs::read_symlink(fd.path(), error);
+        if (!error && target.string().rfind(machine + "/registry.sqlite", 0) == 0)
+            ++count;
+    }
+    return count;
+}
+
+TEST_F(Vtrxifs, UnloadingTheLibraryClosesTheRegistryItOpened) {
+    typedef unsigned (*CoInstaller)(unsigned, void*, void*, void*);
+    struct Context {
+        int post_processing;
+        unsigned install_result;
+        void* private_data;
+    } context = {0, 0, nullptr};
+    setenv("HOSTWIN_MACHINE", Machine().c_str(), 1);
+    void* library = dlopen(BuiltProgram("vtrxifs/VTRXIFS.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    auto coinstaller = reinterpret_cast<CoInstaller>(dlsym(library, "DeroRiridCoInstaller"));
+    ASSERT_NE(coinstaller, nullptr);
+    EXPECT_EQ(coinstaller(2 /* DIF_INSTALLDEVICE */, nullptr, nullptr, &context), 0xE0000226u);
+    EXPECT_GT(OpenRegistryFiles(Machine()), 0);
+    dlclose(library);
+    unsetenv("HOSTWIN_MACHINE");
+    EXPECT_EQ(OpenRegistryFiles(Machine()), 0);
+    EXPECT_EQ(Query("HKLM\\Software\\Hwctl", "State"), "Found");
+}
+
 TEST_F(Vtrxifs, AnInfWithoutACoInstallerOrALibraryThatIsNotThereCannotBeInstalled) {
     WriteFile("drive_c/drivers/plain.inf", "[Version]\r\nClass=Modem\r\n");
     RunResult plain = DevInstall({"install", "C:\\drivers\\plain.inf"});
