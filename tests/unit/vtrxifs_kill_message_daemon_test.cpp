@@ -79,4 +79,11 @@ TEST_F(KillMessageDaemonTest, AFailingSearchEndsInZeroWithNothingSent) {
     EXPECT_TRUE(received.empty());
 }
 
+TEST_F(KillMessageDaemonTest, AFailingSendIsNotLookedAt) {
+    hostwin::CreateForeignWindow(kClass, kTitle, AppletProc);
+    hostwin::FailCall("SendMessageA", 1, ERROR_INVALID_WINDOW_HANDLE);
+    EXPECT_EQ(KillMessageDaemon(), 0);
+    EXPECT_EQ(hostwin::CallCount("SendMessageA"), 1u);
+}
+
 } // namespace
