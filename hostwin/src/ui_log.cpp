@@ -256,10 +256,14 @@ void UiAddBool(UiEntry* entry, const char* name, bool value) {
 
 void UiAppend(UiEntry* entry) {
     entry->json.push_back('}');
+    UiAppendJson(entry->json);
+}
+
+void UiAppendJson(const std::string& json_object) {
     if (MachineDirectory() == nullptr)
-        MemoryLines().push_back(entry->json);
+        MemoryLines().push_back(json_object);
     else
-        AppendToFile(entry->json + "\n");
+        AppendToFile(json_object + "\n");
 }
 
 const UiField* UiRecord::Field(const char* name) const {

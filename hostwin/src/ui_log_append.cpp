@@ -3,6 +3,7 @@
 #include "ui_log_append.h"
 
 #include "internal.h"
+#include "ui_log.h"
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -31,17 +32,11 @@ MemoryLog& Memory() {
 } // namespace
 
 void LogEvent(const char* json_object_line) {
-    char path[4096];
-    if (!MachinePath("ui.jsonl", path, sizeof path)) {
+    if (MachineDirectory() == nullptr)
         Memory().events.push_back(json_object_line);
-        return;
-    }
-    std::string line = std::string(json_object_line) + "\n";
-    int fd = open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0 || write(fd, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
-        fprintf(stderr, "hostwin: cannot append to %s\n", path);
-    if (fd >= 0)
-        close(fd);
+    // The one log that UiLog() reads, so that started programs appear among the boxes and
+    // dialog changes in their order.
+    UiAppendJson(json_object_line);
 }
 
 std::string JsonString(const char* text) {

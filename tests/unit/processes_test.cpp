@@ -446,4 +446,14 @@ TEST_F(ProcessesTest, EveryCreateProcessIsLogged) {
                  "{\"event\":\"CreateProcess\",\"command\":\"tool\",\"ok\":false}");
 }
 
+TEST_F(ProcessesTest, StartedProgramsAreInTheOneUiLog) {
+    Install("C:\\WINDOWS\\tool.exe");
+    MessageBoxA(nullptr, "before", "box", MB_OK);
+    Run("tool exit=0");
+    std::vector<hostwin::UiRecord> log = hostwin::UiLog();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0].Event(), "MessageBox");
+    EXPECT_EQ(log[1].json, "{\"event\":\"CreateProcess\",\"command\":\"tool exit=0\",\"ok\":true}");
+}
+
 } // namespace
