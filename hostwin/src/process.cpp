@@ -6,7 +6,7 @@
 #include "internal.h"
 #include "path_map.h"
 #include "program_search.h"
-#include "ui_log_append.h"
+#include "ui_log.h"
 
 #include <errno.h>
 #include <spawn.h>
@@ -207,9 +207,11 @@ BOOL WINAPI CreateProcessA(LPCSTR application_name, LPSTR command_line, LPSECURI
     if (!hostwin::FaultHits("CreateProcessA", &error))
         error = hostwin::StartProcess(application_name, line, creation_flags, environment,
                                       current_directory, startup_info, process_information);
-    std::string event = "{\"event\":\"CreateProcess\",\"command\":" + hostwin::JsonString(line) +
-                        ",\"ok\":" + (error == 0 ? "true" : "false") + "}";
-    hostwin::LogEvent(event.c_str());
+    hostwin::UiEntry entry;
+    hostwin::UiBegin(&entry, "CreateProcess");
+    hostwin::UiAddText(&entry, "command", line);
+    hostwin::UiAddBool(&entry, "ok", error == 0);
+    hostwin::UiAppend(&entry);
     if (error != 0) {
         SetLastError(error);
         return FALSE;

@@ -84,6 +84,11 @@ REGSAM Granted(REGSAM requested) {
     return (requested & MAXIMUM_ALLOWED) != 0 ? KEY_ALL_ACCESS : requested;
 }
 
+// Windows takes key names of up to 256 characters and value names of up to 16383; longer ones
+// are refused with ERROR_INVALID_PARAMETER.
+constexpr size_t kMaxKeyNameLength = 256;
+constexpr size_t kMaxValueNameLength = 16383;
+
 // Walks a backslash-separated path below a key, creating missing levels when asked. Windows
 // asks no right of the parent handle for either. A leading backslash is refused; trailing ones
 // are accepted. Doubled backslashes inside a path are not legal names: Windows answers them
@@ -96,6 +101,8 @@ LONG Walk(store::KeyId from, const char* path, bool create, store::KeyId* out, D
     const char* p = path != nullptr ? path : "";
     while (*p != '\0') {
         size_t length = strcspn(p, "\\");
+        if (length > kMaxKeyNameLength)
+            return ERROR_INVALID_PARAMETER;
         if (length != 0) {
             store::KeyId child = store::FindChild(at, p, length);
             if (child == 0) {
@@ -326,6 +333,8 @@ LONG WINAPI RegSetValueExA(HKEY key, LPCSTR value_name, DWORD, DWORD type, const
     HOSTWIN_FAULT_POINT("RegSetValueExA");
     if (data == nullptr && data_size != 0)
         return ERROR_NOACCESS;
+    if (value_name != nullptr && strlen(value_name) > kMaxValueNameLength)
+        return ERROR_INVALID_PARAMETER;
     if (data_size != 0 && IsStringType(type) && data[data_size - 1] != '\0' &&
         data[data_size] == '\0')
         ++data_size;

@@ -256,14 +256,10 @@ void UiAddBool(UiEntry* entry, const char* name, bool value) {
 
 void UiAppend(UiEntry* entry) {
     entry->json.push_back('}');
-    UiAppendJson(entry->json);
-}
-
-void UiAppendJson(const std::string& json_object) {
     if (MachineDirectory() == nullptr)
-        MemoryLines().push_back(json_object);
+        MemoryLines().push_back(entry->json);
     else
-        AppendToFile(json_object + "\n");
+        AppendToFile(entry->json + "\n");
 }
 
 const UiField* UiRecord::Field(const char* name) const {

@@ -22,7 +22,4 @@ void UiAddBool(UiEntry* entry, const char* name, bool value);
 // Closes the record and appends it to the machine's UI log.
 void UiAppend(UiEntry* entry);
 
-// Appends a record built elsewhere, a JSON object without a line end.
-void UiAppendJson(const std::string& json_object);
-
 } // namespace hostwin

@@ -28,7 +28,7 @@ LONG DeleteTree(HKEY parent, const char* name) {
     LONG rc = RegOpenKeyExA(parent, name, 0, KEY_ALL_ACCESS, &key);
     if (rc != ERROR_SUCCESS)
         return rc;
-    char child[256];
+    char child[257]; // key names run to 256 characters
     for (;;) {
         DWORD size = sizeof child;
         rc = RegEnumKeyExA(key, 0, child, &size, nullptr, nullptr, nullptr, nullptr);
@@ -352,6 +352,36 @@ void PathForms() {
     printf("note: opening \"Sub\\\\Leaf\" answered %ld\n", static_cast<long>(rc));
     if (rc == ERROR_SUCCESS)
         RegCloseKey(doubled);
+    RegCloseKey(key);
+}
+
+// Name limits: a key name of up to 256 characters and a value name of up to 16383 are taken;
+// one more is refused with ERROR_INVALID_PARAMETER. Wine's ANSI entry points convert the path
+// in a buffer of 255 characters and answer ERROR_MORE_DATA for long key names: a known gap.
+void NameLimits() {
+    HKEY key = Fresh("Limits");
+    static char name[16385];
+    memset(name, 'n', sizeof name - 1);
+    name[256] = '\0';
+    HKEY child = nullptr;
+    conformance::BeginKnownGap(conformance::RunningUnderWine());
+    CHECK_EQ(RegCreateKeyExA(key, name, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
+             ERROR_SUCCESS);
+    if (child != nullptr)
+        RegCloseKey(child);
+    name[256] = 'n';
+    name[257] = '\0';
+    child = nullptr;
+    CHECK_EQ(RegCreateKeyExA(key, name, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
+             ERROR_INVALID_PARAMETER);
+    CHECK_EQ(RegOpenKeyExA(key, name, 0, KEY_READ, &child), ERROR_INVALID_PARAMETER);
+    conformance::EndKnownGap();
+    name[257] = 'n';
+    name[16383] = '\0';
+    CHECK_EQ(SetText(key, name, "x"), ERROR_SUCCESS);
+    name[16383] = 'n';
+    name[16384] = '\0';
+    CHECK_EQ(SetText(key, name, "x"), ERROR_INVALID_PARAMETER);
     RegCloseKey(key);
 }
 
@@ -930,6 +960,7 @@ const conformance::Case kCases[] = {
     {"OldFormsHandBackTheHandle", OldFormsHandBackTheHandle},
     {"MissingKeys", MissingKeys},
     {"PathForms", PathForms},
+    {"NameLimits", NameLimits},
     {"CreateIgnoresParentRights", CreateIgnoresParentRights},
     {"DeleteRefusesKeyWithSubkeys", DeleteRefusesKeyWithSubkeys},
     {"DeleteThroughOwnHandle", DeleteThroughOwnHandle},

@@ -183,7 +183,7 @@ LONG ReadValue(HKEY key, const char* name, Value* out) {
 }
 
 LONG ReadSubkeyAt(HKEY key, DWORD index, std::string* name) {
-    char buffer[256];
+    char buffer[257]; // the registry takes key names of up to 256 characters
     DWORD size = sizeof buffer;
     LONG rc = RegEnumKeyExA(key, index, buffer, &size, nullptr, nullptr, nullptr, nullptr);
     if (rc == ERROR_SUCCESS)
