@@ -208,6 +208,11 @@ LONG EnumValueText(HKEY key, DWORD index, char* name, char* data, DWORD data_siz
                             reinterpret_cast<LPBYTE>(data), &size);
     if (rc == ERROR_SUCCESS && !TerminateRegistryText(data, size, data_size))
         rc = ERROR_MORE_DATA;
+    if (rc != ERROR_SUCCESS) {
+        // What a failed read left in the buffers is undefined: the entry stays empty.
+        name[0] = '\0';
+        data[0] = '\0';
+    }
     return rc;
 }
 
