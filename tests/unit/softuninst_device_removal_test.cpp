@@ -189,11 +189,8 @@ TEST_F(DeviceRemoval, InUseWarnsAndStops) {
 TEST_F(DeviceRemoval, TheDriverModelChoosesTheDevice) {
     // Columns: driver model, the device names opened (each as \\.\NAME).
     const std::pair<DriverModel, const char*> cases[] = {
-        {kDriverModelNone, ""},
-        {kDriverModelWdm98, "sftmdm"},
-        {kDriverModelWdm2k, "sftmdm"},
-        {kDriverModelNt4, "sftmdm"},
-        {kDriverModelVxd, "MDM0"},
+        {kDriverModelNone, ""},      {kDriverModelWdm98, "sftmdm"}, {kDriverModelWdm2k, "sftmdm"},
+        {kDriverModelNt4, "sftmdm"}, {kDriverModelVxd, "MDM0"},
     };
     for (const auto& [model, opened] : cases) {
         hostwin::ResetMachine();
