@@ -74,9 +74,9 @@ const char* const kStatementText[kStatementCount] = {
     "INSERT INTO vals(key, fold, name, type, data) VALUES (?1, ?2, ?3, ?4, ?5)",
     "DELETE FROM vals WHERE key = ?1 AND fold = ?2",
     "SELECT count(*) FROM vals WHERE key = ?1",
-    "SELECT coalesce(max(length(name)), 0),"
-    " coalesce(max(CASE WHEN type IN (1, 2, 7) THEN 2 * length(data) ELSE length(data) END), 0)"
-    " FROM vals WHERE key = ?1",
+    ("SELECT coalesce(max(length(name)), 0),"
+     " coalesce(max(CASE WHEN type IN (1, 2, 7) THEN 2 * length(data) ELSE length(data) END), 0)"
+     " FROM vals WHERE key = ?1"),
 };
 
 struct Store {
