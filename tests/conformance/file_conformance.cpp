@@ -209,6 +209,64 @@ void OpenWithoutSharing() {
     CHECK(DeleteFileA(path));
 }
 
+struct DispositionCase {
+    int line;
+    DWORD disposition;
+    bool exists;      // whether the file is there before the call
+    bool opens;       // whether CreateFileA gives a handle
+    DWORD last_error; // the last-error code after the call
+};
+
+// What each disposition does with a file that is there and one that is not: the error of a
+// failure, and on success ERROR_ALREADY_EXISTS when CREATE_ALWAYS or OPEN_ALWAYS found the
+// file, else 0. Columns: line, disposition, file there before, handle given, last error.
+const DispositionCase kDispositions[] = {
+    {__LINE__, CREATE_NEW, false, true, 0},
+    {__LINE__, CREATE_NEW, true, false, ERROR_FILE_EXISTS},
+    {__LINE__, CREATE_ALWAYS, false, true, 0},
+    {__LINE__, CREATE_ALWAYS, true, true, ERROR_ALREADY_EXISTS},
+    {__LINE__, OPEN_ALWAYS, false, true, 0},
+    {__LINE__, OPEN_ALWAYS, true, true, ERROR_ALREADY_EXISTS},
+    {__LINE__, OPEN_EXISTING, false, false, ERROR_FILE_NOT_FOUND},
+    {__LINE__, OPEN_EXISTING, true, true, 0},
+    {__LINE__, TRUNCATE_EXISTING, false, false, ERROR_FILE_NOT_FOUND},
+    {__LINE__, TRUNCATE_EXISTING, true, true, 0},
+    {__LINE__, 0, true, false, ERROR_INVALID_PARAMETER},
+};
+
+void Dispositions() {
+    const char* path = PathOf("disposition.txt");
+    for (const DispositionCase& c : kDispositions) {
+        DeleteFileA(path);
+        if (c.exists && !CHECK_AT(c.line, MakeFile(path)))
+            continue;
+        SetLastError(kSentinel);
+        HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, c.disposition,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD error = GetLastError();
+        CHECK_EQ_AT(c.line, file != INVALID_HANDLE_VALUE, c.opens);
+        CHECK_EQ_AT(c.line, error, c.last_error);
+        if (file != INVALID_HANDLE_VALUE)
+            CHECK_AT(c.line, CloseHandle(file));
+        CHECK_EQ_AT(c.line, Exists(path), c.exists || c.opens);
+    }
+    DeleteFileA(path);
+}
+
+// The attribute functions fail on a missing file as DeleteFileA does.
+void AttributesOfMissing() {
+    SetLastError(kSentinel);
+    CHECK_EQ(GetFileAttributesA(PathOf("missing.txt")), INVALID_FILE_ATTRIBUTES);
+    CHECK_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    SetLastError(kSentinel);
+    CHECK_EQ(GetFileAttributesA("C:\\HostwinConformance\\Files\\NoDirectory\\missing.txt"),
+             INVALID_FILE_ATTRIBUTES);
+    CHECK_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+    SetLastError(kSentinel);
+    CHECK(!SetFileAttributesA(PathOf("missing.txt"), FILE_ATTRIBUTE_READONLY));
+    CHECK_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
 // Reads a file's first bytes through the API under test.
 void CheckContent(int line, const char* path, const char* expected) {
     HANDLE file =
@@ -323,6 +381,8 @@ const conformance::Case kCases[] = {
     {"DeleteOpenFile", DeleteOpenFile},
     {"OpenWithoutSharing", OpenWithoutSharing},
     {"OverwriteReadOnly", OverwriteReadOnly},
+    {"Dispositions", Dispositions},
+    {"AttributesOfMissing", AttributesOfMissing},
     {"DirectoryRules", DirectoryRules},
 };
 
