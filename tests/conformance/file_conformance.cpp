@@ -1,7 +1,11 @@
 // Files and the system's directories as Windows NT has them: DeleteFileA's errors, the
-// read-only attribute, CreateFileA's share modes as DeleteFileA meets them, and the rules of
-// GetWindowsDirectoryA and GetSystemDirectoryA. Checked against whatever implements the
-// Win32 API under this program: hostwin on Linux, Windows or Wine with MinGW.
+// read-only attribute, CreateFileA's dispositions and share modes as DeleteFileA meets them,
+// names ending in a backslash, and the rules of GetWindowsDirectoryA and GetSystemDirectoryA.
+// Checked against whatever implements the Win32 API under this program: hostwin on Linux,
+// Windows or Wine with MinGW.
+//
+// Wine's known gap: it keeps the read-only attribute as the Unix file's write permission,
+// which a process running as root writes through (a run as another user shows a note).
 //
 // Everything is made below C:\HostwinConformance\Files and removed at the end.
 #include "harness.h"
@@ -283,9 +287,7 @@ void CheckContent(int line, const char* path, const char* expected) {
 
 // A read-only file can be opened for reading, but not for writing: CreateFileA with
 // CREATE_ALWAYS, TRUNCATE_EXISTING or OPEN_EXISTING for writing fails with
-// ERROR_ACCESS_DENIED, and the content stays. Wine keeps the attribute as the Unix file's
-// write permission, which does not stop a process running as root (as these tests do): the
-// writes pass, Wine's known gap there.
+// ERROR_ACCESS_DENIED, and the content stays. Under Wine, run as root, the writes pass.
 void OverwriteReadOnly() {
     const char* path = PathOf("keep.txt");
     if (!CHECK(MakeFile(path)))

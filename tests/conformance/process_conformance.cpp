@@ -97,7 +97,7 @@ struct Outcome {
     char module[MAX_PATH * 2];
 };
 
-// Copies the value of "name=" in the report into out.
+// Copies the value after `name` (a line's start and "key=") in the report into out.
 void ReportValue(const char* report, const char* name, char* out, size_t size) {
     out[0] = '\0';
     const char* at = strstr(report, name);
@@ -124,7 +124,7 @@ void ReadReport(Outcome* outcome) {
     report[n] = '\0';
     outcome->reported = true;
     ReportValue(report, "command=", outcome->command, sizeof outcome->command);
-    ReportValue(report, "module=", outcome->module, sizeof outcome->module);
+    ReportValue(report, "\nmodule=", outcome->module, sizeof outcome->module);
 }
 
 // Starts a command line as the product does and waits for the child without a time limit.
@@ -166,6 +166,7 @@ void CheckRan(int line, const Outcome& outcome, const char* command_line, const 
     }
     if (!CHECK_AT(line, outcome.reported))
         return;
+    CHECK_EQ_AT(line, outcome.exit_code, 0);
     CHECK_STR_AT(line, outcome.command, command_line);
     char expected[MAX_PATH * 2];
     Join(expected, sizeof expected, directory, file);
