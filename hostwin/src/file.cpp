@@ -71,6 +71,10 @@ HANDLE OpenFile(const char* name, DWORD desired_access, DWORD share_mode, DWORD 
         return Fail((flags & FILE_FLAG_BACKUP_SEMANTICS) != 0 ? ERROR_CALL_NOT_IMPLEMENTED
                                                               : ERROR_ACCESS_DENIED,
                     INVALID_HANDLE_VALUE);
+    // A name ending in a backslash cannot name a file, existing or to be made.
+    bool creates = disposition != OPEN_EXISTING && disposition != TRUNCATE_EXISTING;
+    if (path.names_directory && (path.exists || creates))
+        return Fail(ERROR_INVALID_NAME, INVALID_HANDLE_VALUE);
 
     // Always readable, to publish the share locks; writable to write or to overwrite.
     bool overwrites = disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
@@ -227,6 +231,8 @@ BOOL WINAPI DeleteFileA(LPCSTR file_name) {
         return Fail(ERROR_PATH_NOT_FOUND, FALSE);
     if (!path.exists)
         return Fail(ERROR_FILE_NOT_FOUND, FALSE);
+    if (path.names_directory && !path.is_directory) // a file named with a final backslash
+        return Fail(ERROR_INVALID_NAME, FALSE);
     if (path.is_directory || IsReadOnly(path.host))
         return Fail(ERROR_ACCESS_DENIED, FALSE);
     int fd = open(path.host, O_RDONLY | O_CLOEXEC);

@@ -258,6 +258,8 @@ DWORD MapWindowsPath(const char* windows_path, MappedPath* out) {
     struct stat st;
     out->exists = out->parent_exists && stat(out->host, &st) == 0;
     out->is_directory = out->exists && S_ISDIR(st.st_mode);
+    size_t length = strlen(windows_path);
+    out->names_directory = c.count > 0 && IsSlash(windows_path[length - 1]);
     return 0;
 }
 

@@ -21,6 +21,7 @@ struct MappedPath {
     bool parent_exists; // every directory above the last component exists
     bool exists;        // the last component exists (following host links)
     bool is_directory;
+    bool names_directory; // the path ends in a slash, so it can only name a directory
 };
 
 // Maps a Windows path, relative ones against the current directory, to the host path below

@@ -25,21 +25,45 @@ inline Tally& Counts() {
     return tally;
 }
 
-// True while a known gap of the platform under test is being checked: a failure then counts
-// as skipped, with a line saying so.
+inline const char*& CurrentCase() {
+    static const char* name = "";
+    return name;
+}
+
+// The known gap being checked, if any: while it is active a failure counts as skipped, with
+// a line that gives the reason.
+struct KnownGap {
+    bool active;
+    const char* reason;
+    unsigned skipped_before;
+};
+
+inline KnownGap& CurrentGap() {
+    static KnownGap gap = {false, nullptr, 0};
+    return gap;
+}
+
 inline bool& InKnownGap() {
-    static bool in_gap = false;
-    return in_gap;
+    return CurrentGap().active;
 }
 
 // Marks the checks up to EndKnownGap as a behaviour in which the platform under test is known
-// to differ from Windows, when `active`.
-inline void BeginKnownGap(bool active) {
-    InKnownGap() = active;
+// to differ from Windows, when `active`; the reason, printed with each failure, says how.
+inline void BeginKnownGap(bool active, const char* reason = nullptr) {
+    CurrentGap().active = active;
+    CurrentGap().reason = reason;
+    CurrentGap().skipped_before = Counts().skipped;
 }
 
+// Ends the known gap. A gap that was active but whose checks all passed gets a note, so that
+// a mark that no longer holds is seen.
 inline void EndKnownGap() {
-    InKnownGap() = false;
+    KnownGap& gap = CurrentGap();
+    if (gap.active && gap.skipped_before == Counts().skipped)
+        printf("note: [%s] the known gap did not show%s%s\n", CurrentCase(),
+               gap.reason != nullptr ? ": " : "", gap.reason != nullptr ? gap.reason : "");
+    gap.active = false;
+    gap.reason = nullptr;
 }
 
 // Wine announces itself through an export of its ntdll; Windows and the host have none.
@@ -52,11 +76,6 @@ inline bool RunningUnderWine() {
 #endif
 }
 
-inline const char*& CurrentCase() {
-    static const char* name = "";
-    return name;
-}
-
 inline bool Record(bool ok, const char* file, int line, const char* what) {
     if (ok) {
         ++Counts().passed;
@@ -64,7 +83,10 @@ inline bool Record(bool ok, const char* file, int line, const char* what) {
     }
     if (InKnownGap()) {
         ++Counts().skipped;
-        printf("%s:%d: [%s] known gap: %s\n", file, line, CurrentCase(), what);
+        const char* reason = CurrentGap().reason;
+        printf("%s:%d: [%s] known gap%s%s%s: %s\n", file, line, CurrentCase(),
+               reason != nullptr ? " (" : "", reason != nullptr ? reason : "",
+               reason != nullptr ? ")" : "", what);
         return false;
     }
     ++Counts().failed;
@@ -80,12 +102,35 @@ inline bool CheckNumber(unsigned long long got, unsigned long long want, const c
     return Record(got == want, file, line, what);
 }
 
+// Copies a text for a report line, with CR, LF and other control characters written as
+// escapes so that a line break in a text stays visible.
+inline const char* Escaped(const char* text, char* out, size_t size) {
+    if (text == nullptr)
+        return "(null)";
+    size_t at = 0;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+         *p != '\0' && at + 5 < size; ++p) {
+        if (*p == '\r' || *p == '\n') {
+            out[at++] = '\\';
+            out[at++] = *p == '\r' ? 'r' : 'n';
+        } else if (*p < 0x20) {
+            at += static_cast<size_t>(snprintf(out + at, size - at, "\\x%02x", *p));
+        } else {
+            out[at++] = static_cast<char>(*p);
+        }
+    }
+    out[at] = '\0';
+    return out;
+}
+
 inline bool CheckText(const char* got, const char* want, const char* file, int line,
                       const char* expression) {
-    char what[512];
+    char what[1024];
+    char got_text[400];
+    char want_text[400];
     bool same = got != nullptr && want != nullptr && strcmp(got, want) == 0;
     snprintf(what, sizeof what, "%s is \"%s\", expected \"%s\"", expression,
-             got != nullptr ? got : "(null)", want != nullptr ? want : "(null)");
+             Escaped(got, got_text, sizeof got_text), Escaped(want, want_text, sizeof want_text));
     return Record(same, file, line, what);
 }
 
