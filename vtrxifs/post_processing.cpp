@@ -82,9 +82,14 @@ bool WriteInfFiles(HKEY installed_files, char* inf_path, DWORD* result) {
         *result = ReportFailureWithCode(kPostWriteInfFile, rc);
         return false;
     }
-    // This report carries whatever last-error code the thread holds.
+    // This report carries whatever last-error code the thread holds. A failed pass never
+    // answers NO_ERROR, so with no code on the thread the name itself is the reason.
     if (length < 4 || lstrcmpiA(inf_path + length - 4, ".inf") != 0) {
         *result = ReportCoInstallerFailure(kPostCheckSuffix, inf_path);
+        if (*result == NO_ERROR) {
+            *result = ERROR_INVALID_NAME;
+            SetLastError(ERROR_INVALID_NAME);
+        }
         return false;
     }
     lstrcpynA(inf_path + length - 4, ".pnf", 5);
