@@ -1,12 +1,15 @@
 #include "machine_fixture.h"
 
 #include <fcntl.h>
+#include <signal.h>
+#include <time.h>
 #include <spawn.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -30,6 +33,11 @@ void MachineTest::SetUp() {
 }
 
 void MachineTest::TearDown() {
+    for (pid_t pid : started_) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+    started_.clear();
     if (!machine_.empty() && getenv("E2E_KEEP_MACHINE") == nullptr)
         fs::remove_all(machine_);
 }
@@ -56,10 +64,8 @@ bool MachineTest::FileExists(const std::string& host_path) {
     return fs::exists(host_path);
 }
 
-RunResult MachineTest::Run(const std::string& program, const std::vector<std::string>& args,
-                           const std::vector<std::pair<std::string, std::string>>& env,
-                           const std::string& stdin_text) const {
-    RunResult result{-1, "", ""};
+std::vector<std::string>
+MachineTest::Environment(const std::vector<std::pair<std::string, std::string>>& extra) const {
     std::vector<std::string> environment;
     for (char** e = environ; *e != nullptr; ++e) {
         std::string entry = *e;
@@ -67,8 +73,62 @@ RunResult MachineTest::Run(const std::string& program, const std::vector<std::st
             environment.push_back(entry);
     }
     environment.push_back("HOSTWIN_MACHINE=" + machine_);
-    for (const auto& [name, value] : env)
+    for (const auto& [name, value] : extra)
         environment.push_back(name + "=" + value);
+    return environment;
+}
+
+pid_t MachineTest::Start(const std::string& program, const std::vector<std::string>& args) {
+    std::vector<std::string> environment = Environment({});
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (std::string& e : environment)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    pid_t pid = -1;
+    EXPECT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), envp.data()), 0)
+        << program;
+    if (pid > 0)
+        started_.push_back(pid);
+    return pid;
+}
+
+int MachineTest::WaitForExit(pid_t pid, int timeout_ms) {
+    for (int waited = 0; waited <= timeout_ms; waited += 10) {
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            started_.erase(std::remove(started_.begin(), started_.end(), pid), started_.end());
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        Pause(10);
+    }
+    return -1;
+}
+
+std::vector<std::string> MachineTest::UiLogLines() const {
+    std::vector<std::string> lines;
+    std::string text = ReadFile(HostPath("ui.jsonl"));
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find('\n', at);
+        lines.push_back(text.substr(at, end - at));
+        at = end == std::string::npos ? text.size() : end + 1;
+    }
+    return lines;
+}
+
+void MachineTest::Pause(int milliseconds) {
+    timespec t{0, milliseconds * 1000000L};
+    nanosleep(&t, nullptr);
+}
+
+RunResult MachineTest::Run(const std::string& program, const std::vector<std::string>& args,
+                           const std::vector<std::pair<std::string, std::string>>& env,
+                           const std::string& stdin_text) const {
+    RunResult result{-1, "", ""};
+    std::vector<std::string> environment = Environment(env);
 
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& a : args)

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/types.h>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,6 +42,18 @@ class MachineTest : public ::testing::Test {
                   const std::vector<std::pair<std::string, std::string>>& env = {},
                   const std::string& stdin_text = "") const;
 
+    // Starts a program in the background on this machine, as a running system has it; one
+    // still running at the end of the test is killed.
+    pid_t Start(const std::string& program, const std::vector<std::string>& args = {});
+
+    // The exit status of a started program, or -1 when it is still running after the timeout.
+    int WaitForExit(pid_t pid, int timeout_ms = 10000);
+
+    static void Pause(int milliseconds);
+
+    // The lines of the machine's UI log, ui.jsonl, oldest first.
+    std::vector<std::string> UiLogLines() const;
+
     // The host directory in which later runs start; the test's own when empty.
     void SetWorkingDirectory(const std::string& host_path) { working_directory_ = host_path; }
 
@@ -47,6 +61,12 @@ class MachineTest : public ::testing::Test {
     RunResult Reg(const std::vector<std::string>& args) const;
 
   private:
+    // The environment of a program run here: ours without HOSTWIN_ settings, then the
+    // machine and the extra settings.
+    std::vector<std::string>
+    Environment(const std::vector<std::pair<std::string, std::string>>& extra) const;
+
     std::string machine_;
+    std::vector<pid_t> started_;
     std::string working_directory_;
 };

@@ -4,12 +4,7 @@
 #include "machine_fixture.h"
 
 #include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <time.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -40,21 +35,8 @@ const char* const kRemovedKeys[] = {
     "HKLM\\Software\\Veltrane\\DeroRirid",
 };
 
-void Pause(int milliseconds) {
-    timespec t{0, milliseconds * 1000000L};
-    nanosleep(&t, nullptr);
-}
-
 class Softuninst : public MachineTest {
   protected:
-    void TearDown() override {
-        for (pid_t pid : applets_) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-        MachineTest::TearDown();
-    }
-
     RunResult Uninstall(const std::vector<std::string>& args,
                         std::vector<std::pair<std::string, std::string>> env = {}) {
         env.push_back({"HOSTWIN_SLEEP_SCALE", "0"});
@@ -86,25 +68,7 @@ class Softuninst : public MachineTest {
 
     // Starts an applet window in the background, as the running system has it.
     pid_t StartApplet(const std::string& exe, const std::vector<std::string>& args) {
-        std::string program = HostPath("drive_c/WINDOWS/" + exe);
-        std::vector<std::string> environment;
-        for (char** e = environ; *e != nullptr; ++e)
-            if (std::string(*e).rfind("HOSTWIN_", 0) != 0)
-                environment.push_back(*e);
-        environment.push_back("HOSTWIN_MACHINE=" + Machine());
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        std::vector<char*> envp;
-        for (std::string& e : environment)
-            envp.push_back(e.data());
-        envp.push_back(nullptr);
-        pid_t pid = -1;
-        EXPECT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), envp.data()),
-                  0);
-        applets_.push_back(pid);
-        return pid;
+        return Start(HostPath("drive_c/WINDOWS/" + exe), args);
     }
 
     bool WaitForWindow(const std::string& class_name, const std::string& title) {
@@ -118,31 +82,7 @@ class Softuninst : public MachineTest {
         return false;
     }
 
-    // The applet's exit status, or -1 when it is still running after the timeout.
-    int WaitForExit(pid_t pid) {
-        for (int waited = 0; waited <= 10000; waited += 10) {
-            int status = 0;
-            if (waitpid(pid, &status, WNOHANG) == pid) {
-                applets_.erase(std::remove(applets_.begin(), applets_.end(), pid), applets_.end());
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            }
-            Pause(10);
-        }
-        return -1;
-    }
-
     bool KeyThere(const std::string& key) { return Reg({"query", key}).status == 0; }
-
-    std::vector<std::string> UiLines() {
-        std::vector<std::string> lines;
-        std::string text = ReadFile(HostPath("ui.jsonl"));
-        for (size_t at = 0; at < text.size();) {
-            size_t end = text.find('\n', at);
-            lines.push_back(text.substr(at, end - at));
-            at = end == std::string::npos ? text.size() : end + 1;
-        }
-        return lines;
-    }
 
     void ExpectNothingRemoved() {
         for (const char* key : kRemovedKeys)
@@ -150,9 +90,6 @@ class Softuninst : public MachineTest {
         for (const char* file : kInstalledFiles)
             EXPECT_TRUE(FileExists(HostPath(std::string("drive_c/") + file))) << file;
     }
-
-  private:
-    std::vector<pid_t> applets_;
 };
 
 // The dialog and step records of a verbose removal, from the confirmation to the end.
@@ -262,7 +199,7 @@ TEST_F(Softuninst, VerboseHandsOverToTheRegisteredCommandWhichRemovesEverything)
         expected.push_back(line);
     expected.push_back(kDestroy);
     expected.push_back(kDestroy);
-    EXPECT_EQ(UiLines(), expected);
+    EXPECT_EQ(UiLogLines(), expected);
 }
 
 TEST_F(Softuninst, SilentRemovesInPlaceWhenTheRegisteredCommandCannotStart) {
@@ -272,13 +209,13 @@ TEST_F(Softuninst, SilentRemovesInPlaceWhenTheRegisteredCommandCannotStart) {
     EXPECT_EQ(r.status, 0) << r.err;
     for (const char* key : kRemovedKeys)
         EXPECT_FALSE(KeyThere(key)) << key;
-    EXPECT_EQ(UiLines(), (std::vector<std::string>{
-                             "{\"event\":\"CreateProcess\",\"command\":\"C:\\\\WINDOWS\\\\"
-                             "softuninst.exe silent\",\"ok\":false}",
-                             "{\"event\":\"Sleep\",\"ms\":500}",
-                             "{\"event\":\"CreateProcess\",\"command\":\"C:\\\\WINDOWS\\\\"
-                             "Hwctl2k remove\",\"ok\":true}",
-                         }));
+    EXPECT_EQ(UiLogLines(), (std::vector<std::string>{
+                                "{\"event\":\"CreateProcess\",\"command\":\"C:\\\\WINDOWS\\\\"
+                                "softuninst.exe silent\",\"ok\":false}",
+                                "{\"event\":\"Sleep\",\"ms\":500}",
+                                "{\"event\":\"CreateProcess\",\"command\":\"C:\\\\WINDOWS\\\\"
+                                "Hwctl2k remove\",\"ok\":true}",
+                            }));
 }
 
 TEST_F(Softuninst, CancelLeavesThePackageAndTheMarker) {
@@ -297,7 +234,7 @@ TEST_F(Softuninst, CancelLeavesThePackageAndTheMarker) {
     RunResult again = Uninstall({"verbose"}, {{"HOSTWIN_MSGBOX", "CANCEL"}});
     EXPECT_EQ(again.status, 5);
     ExpectNothingRemoved();
-    for (const std::string& line : UiLines())
+    for (const std::string& line : UiLogLines())
         EXPECT_EQ(line.find("\"action\":\"show\""), std::string::npos) << line;
 }
 
@@ -310,7 +247,7 @@ TEST_F(Softuninst, DeviceInUseStopsBeforeAnythingIsRemoved) {
     RunResult r = Uninstall({"silent"});
     EXPECT_EQ(r.status, 3);
     ExpectNothingRemoved();
-    std::vector<std::string> lines = UiLines();
+    std::vector<std::string> lines = UiLogLines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], "{\"event\":\"MessageBox\",\"caption\":\"Modem In Use\",\"text\":\"The "
                         "modem is in use. Close every program that uses the modem, then run the "
@@ -330,21 +267,21 @@ TEST_F(Softuninst, CommandLinesThatAreNeitherWordDoNothing) {
         EXPECT_EQ(r.status, status) << line;
     }
     ExpectNothingRemoved();
-    EXPECT_TRUE(UiLines().empty());
+    EXPECT_TRUE(UiLogLines().empty());
 }
 
 TEST_F(Softuninst, BlanksBeforeTheWordAreAllowed) {
     RunResult r = Uninstall({}, {{"HOSTWIN_COMMAND_LINE", "\"C:\\WINDOWS\\softuninst.exe\"   \t"
                                                           "silent"}});
     EXPECT_EQ(r.status, 0); // nothing installed: nothing to do
-    EXPECT_TRUE(UiLines().empty());
+    EXPECT_TRUE(UiLogLines().empty());
 }
 
 TEST_F(Softuninst, NothingInstalled) {
     EXPECT_EQ(Uninstall({"silent"}).status, 0);
-    EXPECT_TRUE(UiLines().empty());
+    EXPECT_TRUE(UiLogLines().empty());
     EXPECT_EQ(Uninstall({"verbose"}).status, 0);
-    EXPECT_EQ(UiLines(), (std::vector<std::string>{kCreate, kMove, kDestroy}));
+    EXPECT_EQ(UiLogLines(), (std::vector<std::string>{kCreate, kMove, kDestroy}));
 }
 
 } // namespace

@@ -23,11 +23,6 @@ const char kInf[] = "C:\\drivers\\vtrxmdm.inf";
 const char kInstalledFiles[] = "HKLM\\Software\\TessalyUninstallInfo\\InstalledFiles";
 const char kApplet[] = "Veltrane Technologies Soft Modem Monitor";
 
-void Pause(int milliseconds) {
-    timespec t{0, milliseconds * 1000000L};
-    nanosleep(&t, nullptr);
-}
-
 std::string DataFile(const std::string& name) {
     return std::string(E2E_SOURCE_ROOT) + "/tests/e2e/data/" + name;
 }

@@ -23,55 +23,11 @@ const char kTitle[] = "Veltrane Technologies Soft Modem Monitor";
 const char kSendToApplet[] = "{\"event\":\"SendMessage\",\"class\":\"VTRXMSG\",\"title\":"
                              "\"Veltrane Technologies Soft Modem Monitor\",\"message\":2}";
 
-void Pause(int milliseconds) {
-    timespec t{0, milliseconds * 1000000L};
-    nanosleep(&t, nullptr);
-}
-
 class Vtrxmsg : public MachineTest {
   protected:
-    void TearDown() override {
-        for (pid_t pid : started_) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-        MachineTest::TearDown();
-    }
-
     // Starts the applet in the background on this machine.
     pid_t Start(const std::vector<std::string>& args = {}) {
-        std::string program = BuiltProgram("tools/vtrxmsg/vtrxmsg");
-        std::vector<std::string> environment;
-        for (char** e = environ; *e != nullptr; ++e)
-            if (std::string(*e).rfind("HOSTWIN_", 0) != 0)
-                environment.push_back(*e);
-        environment.push_back("HOSTWIN_MACHINE=" + Machine());
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        std::vector<char*> envp;
-        for (std::string& e : environment)
-            envp.push_back(e.data());
-        envp.push_back(nullptr);
-        pid_t pid = -1;
-        EXPECT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), envp.data()),
-                  0);
-        started_.push_back(pid);
-        return pid;
-    }
-
-    // The exit status of a started applet, or -1 when it is still running after the timeout.
-    int WaitForExit(pid_t pid, int timeout_ms = 10000) {
-        for (int waited = 0; waited <= timeout_ms; waited += 10) {
-            int status = 0;
-            if (waitpid(pid, &status, WNOHANG) == pid) {
-                started_.erase(std::remove(started_.begin(), started_.end(), pid), started_.end());
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            }
-            Pause(10);
-        }
-        return -1;
+        return MachineTest::Start(BuiltProgram("tools/vtrxmsg/vtrxmsg"), args);
     }
 
     bool StillRunning(pid_t pid) { return waitpid(pid, nullptr, WNOHANG) == 0; }
@@ -100,21 +56,6 @@ class Vtrxmsg : public MachineTest {
         }
         return n;
     }
-
-    std::vector<std::string> UiLogLines() {
-        std::vector<std::string> lines;
-        std::string text = ReadFile(HostPath("ui.jsonl"));
-        size_t at = 0;
-        while (at < text.size()) {
-            size_t end = text.find('\n', at);
-            lines.push_back(text.substr(at, end - at));
-            at = end == std::string::npos ? text.size() : end + 1;
-        }
-        return lines;
-    }
-
-  private:
-    std::vector<pid_t> started_;
 };
 
 TEST_F(Vtrxmsg, EndsWhenItsWindowReceivesWmDestroy) {
