@@ -9,6 +9,8 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 jobs=${JOBS:-2}
+# Compiler-cache hits across clones in other folders.
+export CCACHE_BASEDIR="$PWD"
 for preset in host host-asan mingw32 mingw64 fuzz; do
   echo "== build $preset"
   cmake --preset "$preset" >/dev/null
