@@ -22,7 +22,7 @@ vtrxifs_check() { # NAME EXPECTED ACTUAL
 applet_window_is() { # 0: there, 1: gone
     local tries status
     for ((tries = 0; tries < 100; tries++)); do
-        wine_run "$mingw64_build/tools/vtrxmsg/closewindow.exe" /find
+        wine_run "$mingw64_build/tools/vtrxmsg/closewindow.exe" /find </dev/null >/dev/null 2>&1
         status=$?
         [ "$status" = "$1" ] && return 0
         sleep 0.1
@@ -39,7 +39,10 @@ vtrxifs_checks() {
     cp "$mingw64_build/vtrxifs/VTRXIFS.dll" "$drive/windows/system32/VTRXIFS.dll"
     cp "$mingw64_build/tools/vtrxmsg/vtrxmsg.exe" "$drive/windows/VTRXMSG.exe"
 
-    actual=$(cd "$drive" && wine_run "$mingw64_build/tests/wine/coinstall.exe" oem7.inf 2>&1; echo "status $?")
+    # Into a file: the applet that the co-installer starts inherits the output and keeps it open.
+    (cd "$drive" && wine_run "$mingw64_build/tests/wine/coinstall.exe" oem7.inf >"$scratch/out" 2>&1
+        echo "status $?" >>"$scratch/out")
+    actual=$(tr -d '\r' <"$scratch/out")
     vtrxifs_check "co-installer passes" $'pre: 0xE0000226\npost: 0x00000000\nstatus 0' "$actual"
 
     wine_run reg export 'HKLM\Software\Hwctl' 'C:\hwctl.reg' /y >/dev/null 2>&1
@@ -54,7 +57,7 @@ vtrxifs_checks() {
     applet_window_is 0
     vtrxifs_check "monitor applet started" 0 $?
 
-    actual=$(cd "$drive" && wine_run "$mingw64_build/tests/wine/utilities.exe" 2>&1; echo "status $?")
+    actual=$(cd "$drive" && wine_run "$mingw64_build/tests/wine/utilities.exe" 2>&1 | tr -d '\r'; echo "status ${PIPESTATUS[0]}")
     vtrxifs_check "utilities" $'IsDeviceInUse: 0\nKillMessageDaemon: 0\nstatus 0' "$actual"
     applet_window_is 1
     vtrxifs_check "monitor applet closed by KillMessageDaemon" 0 $?
