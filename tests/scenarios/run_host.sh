@@ -29,6 +29,22 @@ machine_reset() {
     mkdir -p "$machine_dir/drive_c/WINDOWS/system32" "$machine_dir/devices" \
         "$machine_dir/drive_c/work"
     machine_work=$machine_dir/drive_c/work
+    machine_drive_c=$machine_dir/drive_c
+    machine_hwctl=$machine_dir/hwctl
+}
+machine_windir='C:\WINDOWS'
+
+machine_program() {
+    case $1 in
+    softuninst) echo "$build/softuninst/softuninst" ;;
+    hwctl) echo "$build/tools/hwctl/hwctl" ;;
+    esac
+}
+
+# The message boxes of the UI log.
+machine_boxes() {
+    [ -f "$machine_dir/ui.jsonl" ] || return 0
+    jq -r 'select(.event == "MessageBox") | "\(.caption)|\(.text)"' "$machine_dir/ui.jsonl"
 }
 
 machine_import() {
@@ -39,7 +55,8 @@ machine_run() {
     local program=$1
     shift
     (cd "$machine_work" &&
-        HOSTWIN_MACHINE=$machine_dir HOSTWIN_SLEEP_SCALE=0 "$build/$program/$program" "$@")
+        HOSTWIN_MACHINE=$machine_dir HOSTWIN_SLEEP_SCALE=0 HOSTWIN_MSGBOX=$scenario_answers \
+            "$build/$program/$program" "$@")
 }
 
 machine_export() {

@@ -8,8 +8,14 @@
 #   machine_run PROGRAM ARGS... runs a deliverable in machine_work; returns its exit status
 #   machine_export KEY FILE     writes KEY and its tree as `reg export` does to the host path
 #                               FILE; fails when the key does not exist
+#   machine_program SOURCE      the host path of a program to place: softuninst (the
+#                               deliverable) or hwctl (the device setup tool of this machine)
+#   machine_boxes               prints each message box shown since the reset, "caption|text"
 #
-# and set regnorm to the path of the built regnorm tool.
+# and set regnorm (the path of the built regnorm tool), machine_drive_c (the host path of
+# drive C), machine_windir (what GetWindowsDirectory gives) and machine_hwctl (the host
+# directory of the device setup tool's records, <n>/command_line and <n>/scripts/NAME).
+# machine_run answers message boxes from scenario_answers (a comma list of OK and CANCEL).
 
 scenarios_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
@@ -20,6 +26,67 @@ elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b - a }'; }
 # The keys whose trees scenarios compare ("tree" lines of expected.txt).
 scenario_trees() {
     sed -n 's/^tree //p' "$scenarios_dir/$1/expected.txt"
+}
+
+# The host path of a Windows path on drive C; each existing component is found without regard
+# to letter case, as Windows finds it.
+host_path_of() {
+    local path=$machine_drive_c rest=${1#[Cc]:\\} part found
+    local IFS='\\'
+    for part in $rest; do
+        found=$(find "$path" -maxdepth 1 -mindepth 1 -iname "$part" -print -quit 2>/dev/null)
+        path=${found:-$path/$part}
+    done
+    echo "$path"
+}
+
+# place WINPATH SOURCE: a program (machine_program SOURCE) or, for "-", an installed file.
+place_file() {
+    local target
+    target=$(host_path_of "$1")
+    mkdir -p "$(dirname "$target")"
+    if [ "$2" = - ]; then
+        printf installed >"$target"
+    else
+        cp -L "$(machine_program "$2")" "$target"
+    fi
+}
+
+# A device script as compared: CR shown as \r, the Desc= lines (one per friendly name, in
+# value enumeration order, which differs between Windows and Wine) sorted.
+script_view() {
+    sed 's/\r$/\\r/' "$1" | awk '/^Desc=/ { print | "LC_ALL=C sort" } !/^Desc=/ { print }'
+}
+
+# The lines file, box and hwctl of expected.txt as this machine shows them (in their order;
+# box lines as the boxes were shown).
+actual_checks() {
+    local kind a b c d record text
+    while read -r kind a b c d; do
+        case $kind in
+        file)
+            if [ -e "$(host_path_of "$a")" ]; then echo "file $a present"; else echo "file $a absent"; fi
+            ;;
+        hwctl)
+            record=$machine_hwctl/$a
+            if [ "$b" = absent ]; then
+                if [ -e "$record" ]; then echo "hwctl $a present"; else echo "hwctl $a absent"; fi
+            elif [ "$b" = command ]; then
+                text=$(cat "$record/command_line" 2>/dev/null)
+                echo "hwctl $a command ${text//"$machine_windir"/%WIN_DIR%}"
+            elif [ "$b" = script ]; then
+                if [ -f "$record/scripts/$c" ] &&
+                    [ "$(script_view "$record/scripts/$c")" = "$(script_view "$dir/$d")" ]; then
+                    echo "hwctl $a script $c $d"
+                else
+                    echo "hwctl $a script $c differs:"
+                    script_view "$record/scripts/$c" 2>&1 | sed 's/^/  /'
+                fi
+            fi
+            ;;
+        esac
+    done < <(grep -E '^(file|hwctl) ' "$dir/expected.txt")
+    machine_boxes | sed 's/^/box /'
 }
 
 # Every scenario there is, by name.
@@ -49,13 +116,22 @@ run_scenario() (
         scenario_failed "the machine could not be reset" "$(cat "$scratch/reset.log")" || return
     for file in "$dir"/*; do
         case $(basename "$file") in
-        run | expected.txt) ;;
+        run | expected.txt | place | answers | *.expected) ;;
         *) cp -L "$file" "$machine_work/" ;;
         esac
     done
     if [ -f "$dir/setup.reg" ]; then
         machine_import setup.reg >"$scratch/import.log" 2>&1 ||
             scenario_failed "setup.reg was not imported" "$(cat "$scratch/import.log")" || return
+    fi
+    if [ -f "$dir/place" ]; then
+        while read -r target source; do
+            [ -z "$target" ] || [ "${target:0:1}" = "#" ] || place_file "$target" "$source"
+        done <"$dir/place"
+    fi
+    scenario_answers=
+    if [ -f "$dir/answers" ]; then
+        scenario_answers=$(grep -v '^#' "$dir/answers" | tr -d '\r' | paste -sd,)
     fi
     t1=$(now)
 
@@ -88,13 +164,18 @@ run_scenario() (
     t3=$(now)
 
     grep '^status ' "$dir/expected.txt" >"$scratch/expected-status.txt"
-    sed -e '/^#/d' -e '/^status /d' -e '/^tree /d' -e '/^$/d' "$dir/expected.txt" \
+    grep -E '^(file|hwctl|box) ' "$dir/expected.txt" | grep -v '^box ' >"$scratch/expected-checks.txt"
+    grep '^box ' "$dir/expected.txt" >>"$scratch/expected-checks.txt"
+    actual_checks >"$scratch/actual-checks.txt" 2>&1
+    sed -E -e '/^#/d' -e '/^(status|tree|file|hwctl|box) /d' -e '/^$/d' "$dir/expected.txt" \
         >"$scratch/expected.txt"
     "$regnorm" mask "$scratch/expected.txt" "$scratch/actual.txt" >"$scratch/masked.txt"
     differences=$(
         diff -u --label expected-status --label actual-status \
             "$scratch/expected-status.txt" "$scratch/actual-status.txt"
         diff -u --label expected --label actual "$scratch/expected.txt" "$scratch/masked.txt"
+        diff -u --label expected-checks --label actual-checks \
+            "$scratch/expected-checks.txt" "$scratch/actual-checks.txt"
     )
 
     times="reset+setup $(elapsed "$t0" "$t1") s, runs $(elapsed "$t1" "$t2") s,"

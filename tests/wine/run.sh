@@ -41,21 +41,56 @@ reset_file=$WINEPREFIX/drive_c/reset.reg
     done | sort -u | sed 's/^\(.*\)$/[-\1]\r/'
 } >"$reset_file"
 
+machine_drive_c=$WINEPREFIX/drive_c
+machine_windir='C:\windows'
+machine_hwctl=$machine_drive_c/hwctl
+boxes_log=$machine_drive_c/boxes.log
+
+# Also removes what scenarios placed, the device setup tool's records and the boxes seen.
 machine_reset() {
     wine_run reg import 'C:\reset.reg' || return
     machine_work=$WINEPREFIX/drive_c/work
-    rm -rf "$machine_work"
+    rm -rf "$machine_work" "$machine_hwctl" "$boxes_log"
     mkdir -p "$machine_work"
+    local place target source
+    for place in "$scenarios_dir"/*/place; do
+        while read -r target source; do
+            [ -z "$target" ] || [ "${target:0:1}" = "#" ] || rm -f "$(host_path_of "$target")"
+        done <"$place"
+    done
+}
+
+machine_program() {
+    case $1 in
+    softuninst) echo "$mingw64_build/softuninst/softuninst.exe" ;;
+    hwctl) echo "$mingw64_build/tests/wine/hwctl_record.exe" ;;
+    esac
+}
+
+machine_boxes() {
+    [ -f "$boxes_log" ] && cat "$boxes_log"
+    return 0
 }
 
 machine_import() {
     (cd "$machine_work" && wine_run reg import "$1")
 }
 
+# With answers, boxanswer plays the user: it reads each message box and answers it.
 machine_run() {
-    local program=$1
+    local program=$1 answerer= status=0
     shift
-    (cd "$machine_work" && wine_run "$mingw64_build/$program/$program.exe" "$@")
+    if [ -n "$scenario_answers" ]; then
+        wine_run "$mingw64_build/tests/wine/boxanswer.exe" "$scenario_answers" 'C:\boxes.log' &
+        answerer=$!
+    fi
+    (cd "$machine_work" && wine_run "$mingw64_build/$program/$program.exe" "$@") || status=$?
+    if [ -n "$answerer" ]; then
+        # Every answer was used when the run needed them all; then it has ended by itself.
+        kill "$answerer" 2>/dev/null
+        wait "$answerer" 2>/dev/null
+    fi
+    return $status
 }
 
 machine_export() {
@@ -66,6 +101,11 @@ started=$(now)
 run_scenarios "$@"
 status=$?
 echo "scenarios ran in $(elapsed "$started" "$(now)") s"
+
+source tests/wine/vtrxifs.sh
+started=$(now)
+vtrxifs_checks || status=1
+echo "VTRXIFS checks ran in $(elapsed "$started" "$(now)") s"
 
 # The conformance suites: the same Windows facts that the host build is held to, here checked
 # against Wine's implementation of the real API. Cases Wine is known to get wrong are marked
