@@ -16,7 +16,7 @@ display=:${SCREENSHOT_DISPLAY:-97}
 Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 cleanup() {
-    prefix_destroy
+    [ -n "${KEEP_PREFIX:-}" ] || prefix_destroy
     kill "$xvfb" 2>/dev/null
 }
 trap cleanup EXIT
