@@ -20,9 +20,18 @@ cleanup() {
     kill "$xvfb" 2>/dev/null
 }
 trap cleanup EXIT
+for ((tries = 0; tries < 50; tries++)); do
+    xdpyinfo -display "$display" >/dev/null 2>&1 && break
+    sleep 0.1
+done
 prefix_create "$prefix" || exit 1
 export DISPLAY=$display
 wine_run reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null
+# The desktop process that wineboot started keeps the null driver, and a program takes the
+# driver of its desktop: without a new session its first window fails. A new server starts one.
+"$wine_server" -k
+"$wine_server" -w
+"$wine_server" -p || exit 1
 
 drive=$WINEPREFIX/drive_c
 cp examples/uninstall-info.reg "$drive/uninstall-info.reg"
