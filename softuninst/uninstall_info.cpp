@@ -126,19 +126,28 @@ bool ReadItemValues(HKEY key, const ItemList& list) {
     }
 }
 
-UninstallStatus ReadFriendlyNames(HKEY key, UninstallInfo* info) {
-    HKEY names;
-    if (RegOpenKeyExA(key, "FriendlyNames", 0, KEY_READ, &names) != ERROR_SUCCESS) {
-        ReportError("Unable to uninstall: unable to open friendly names key");
+// Reads an item-list subkey (FriendlyNames, InstalledFiles). A subkey that does not open is
+// reported with open_message when there is one.
+UninstallStatus ReadItemSubkey(HKEY key, const char* subkey, const ItemList& list,
+                               const char* open_message) {
+    HKEY items;
+    if (RegOpenKeyExA(key, subkey, 0, KEY_READ, &items) != ERROR_SUCCESS) {
+        if (open_message != NULL)
+            ReportError(open_message);
         return kUninstallInfoInvalid;
     }
-    ItemList list = {info->FriendlyNames, &info->FriendlyNameCount, kMaxFriendlyNames,
-                     friendly_names_data, sizeof friendly_names_data};
-    if (!ReadItemValues(names, list))
-        return Fail(kUninstallInfoInvalid, names);
-    if (RegCloseKey(names) != ERROR_SUCCESS)
+    if (!ReadItemValues(items, list))
+        return Fail(kUninstallInfoInvalid, items);
+    if (RegCloseKey(items) != ERROR_SUCCESS)
         return kUninstallInfoInvalid;
     return kUninstallDone;
+}
+
+UninstallStatus ReadFriendlyNames(HKEY key, UninstallInfo* info) {
+    ItemList list = {info->FriendlyNames, &info->FriendlyNameCount, kMaxFriendlyNames,
+                     friendly_names_data, sizeof friendly_names_data};
+    return ReadItemSubkey(key, "FriendlyNames", list,
+                          "Unable to uninstall: unable to open friendly names key");
 }
 
 UninstallStatus ReadApplet(HKEY applets, AppletEntry* entry) {
@@ -180,16 +189,9 @@ UninstallStatus ReadApplets(HKEY key, UninstallInfo* info) {
 }
 
 UninstallStatus ReadInstalledFiles(HKEY key, UninstallInfo* info) {
-    HKEY files;
-    if (RegOpenKeyExA(key, "InstalledFiles", 0, KEY_READ, &files) != ERROR_SUCCESS)
-        return kUninstallInfoInvalid;
     ItemList list = {info->InstalledFiles, &info->InstalledFileCount, kMaxInstalledFiles,
                      installed_files_data, sizeof installed_files_data};
-    if (!ReadItemValues(files, list))
-        return Fail(kUninstallInfoInvalid, files);
-    if (RegCloseKey(files) != ERROR_SUCCESS)
-        return kUninstallInfoInvalid;
-    return kUninstallDone;
+    return ReadItemSubkey(key, "InstalledFiles", list, NULL); // every failure here is silent
 }
 
 // Asks for the name of the value at index only: ERROR_SUCCESS, ERROR_NO_MORE_ITEMS or the
